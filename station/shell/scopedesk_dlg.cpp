@@ -1,0 +1,487 @@
+#include "shell/scopedesk_dlg.h"
+
+#include "capture/capture_sizes.h"
+#include "capture/preview_widget.h"
+#include "shell/about_dialog.h"
+#include "shell/bitmap_check_button.h"
+#include "shell/command_ids.h"
+#include "shell/device_recheck.h"
+#include "shell/hot_keys.h"
+#include "shell/main_menu.h"
+#include "shell/prompt.h"
+#include "shell/station_paths.h"
+
+#include <camera/device_monitor.h>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScreen>
+#include <QSvgRenderer>
+
+namespace quelmar::station {
+
+namespace {
+
+constexpr QSize kClientSize(843, 580);
+constexpr QRect kPreviewRect(193, 34, 640, 480);
+
+struct ToolRecord {
+    int command;
+    const char *tipKey;
+    const char *tipDefault;
+    const char *icon;
+};
+
+// The 25 tool records in tooltip order.
+constexpr ToolRecord kToolRecords[] = {
+    {cmd::Preview, "Preview", "Preview", "preview"},
+    {cmd::TakePicture, "TakePicture", "Camera", "camera"},
+    {cmd::TakeVideo, "TakeVideo", "Recording Video", "record"},
+    {cmd::TimeLapse, "TaketimelapsedPictures", "Timer", "timer"},
+    {cmd::SaveAs, "TipSave", "Save as", "save"},
+    {cmd::EMail, "EMail", "E-Mail", "email"},
+    {cmd::HorizontalMirror, "TipHorMirror", "Horizontal Mirror", "hmirror"},
+    {cmd::VerticalMirror, "TipVerMirror", "Vertical Mirror", "vmirror"},
+    {cmd::Negative, "TipNegative", "Negative", "negative"},
+    {cmd::BinarySegmentation, "TipBinarysegmentation", "Binary Segmentation", "binary"},
+    {cmd::RgbDisplay, "TipRGB", "RGB Display", "rgb"},
+    {cmd::RedDisplay, "TipRED", "Red Display", "red"},
+    {cmd::GreenDisplay, "TipGreen", "Green Display", "green"},
+    {cmd::BlueDisplay, "TipBlue", "Blue Display", "blue"},
+    {cmd::ToolLine, "TipStraightLine", "Line Measurement", "line"},
+    {cmd::ToolContinuousLine, "TipContinuousLine", "Continuous Line Measurement", "polyline"},
+    {cmd::ToolPointToLine, "TipDotLine", "Point to Line Measurement", "point_line"},
+    {cmd::ToolPolygon, "TipPolygon", "Polygon measrement", "polygon"},
+    {cmd::ToolRadiusCircle, "TipRCircle", "Radius of Circle Measurement", "circle_radius"},
+    {cmd::ToolDiameterCircle, "TipDCircle", "Diameter of Circle Measurement", "circle_diameter"},
+    {cmd::ToolThreePointCircle, "TipTCircle", "Three Points Circle Measurement", "circle_3pt"},
+    {cmd::ToolThreePointArc, "TipTArc", "Three Points Arc Measurement", "arc_3pt"},
+    {cmd::ToolThreePointAngle, "TipTAngle", "Three Points Angle Measurement", "angle_3pt"},
+    {cmd::ToolFourPointAngle, "TipFAngle", "Four Points Angle Measurement", "angle_4pt"},
+    {cmd::Calibration, "Calibration", "Calibration", "calibration"},
+};
+
+// The client area: paints the background picture once rendered.
+class BackgroundCanvas : public QWidget {
+public:
+    explicit BackgroundCanvas(QWidget *parent) : QWidget(parent)
+    {
+        background_ = QPixmap(kClientSize);
+        QPainter p(&background_);
+        QSvgRenderer(QStringLiteral(":/icons/background.svg")).render(&p);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        if (isFullScreen() || window()->isFullScreen())
+            p.fillRect(rect(), Qt::black);
+        else
+            p.drawPixmap(0, 0, background_);
+    }
+
+private:
+    QPixmap background_;
+};
+
+bool isLanguageCommand(int id)
+{
+    for (const LanguageMenuItem &item : languageMenuItems())
+        if (item.command == id)
+            return true;
+    return false;
+}
+
+} // namespace
+
+CScopeDeskDlg::CScopeDeskDlg(StationServices services, QWidget *parent)
+    : QMainWindow(parent), services_(services), store_(StationPaths::settingsStoreFile()),
+      settingsIo_(store_), language_(StationPaths::shareDir() + QStringLiteral("/lang"))
+{
+    setWindowTitle(QStringLiteral("Quelmar"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/scopedesk.svg")));
+    setAttribute(Qt::WA_AlwaysShowToolTips);
+
+    settingsIo_.createDefaults();
+    settingsIo_.readAll(settings_);
+    currentLanguage_ = {settings_.lanId, settings_.subLanId};
+    language_.choose(effectiveLanguage(currentLanguage_, systemLocaleName()));
+    // The title and the escape hint change language only at the next start.
+    messageTitle_ = language_.text(QStringLiteral("MsgTitle"), QStringLiteral("Quelmar"));
+    escapeHint_ = language_.text(QStringLiteral("EscRestore"), 128, QStringLiteral("ESC Restore"));
+
+    buildLayout();
+    buildToolButtons();
+
+    debouncer_ = new DeviceChangeDebouncer(this);
+    connect(debouncer_, &DeviceChangeDebouncer::recheck, this, &CScopeDeskDlg::recheckDevices);
+    if (services_.deviceMonitor)
+        connect(services_.deviceMonitor, &DeviceMonitor::deviceChanged, debouncer_,
+                &DeviceChangeDebouncer::notice);
+
+    showCaptureOutcome(startCapture());
+    magnification_->setText(QStringLiteral("60"));
+    qApp->installEventFilter(this);
+}
+
+CScopeDeskDlg::~CScopeDeskDlg()
+{
+    qApp->removeEventFilter(this);
+}
+
+void CScopeDeskDlg::buildLayout()
+{
+    canvas_ = new BackgroundCanvas(this);
+    canvas_->setFixedSize(kClientSize);
+    setCentralWidget(canvas_);
+    menuBar()->setStyleSheet(QStringLiteral("QMenuBar { background: #EEEEEE; }"));
+
+    preview_ = new PreviewWidget(canvas_);
+    preview_->setGeometry(kPreviewRect);
+    preview_->setEscapeHint(escapeHint_);
+
+    folderBox_ = new QComboBox(canvas_);
+    folderBox_->setGeometry(12, 35, 162, 24);
+
+    strip_ = new QWidget(canvas_);
+    strip_->setGeometry(12, 110, 162, 430);
+
+    zoomRate_ = new QLineEdit(canvas_);
+    zoomRate_->setGeometry(713, 6, 34, 25);
+    zoomRate_->setReadOnly(true);
+    magnification_ = new QLineEdit(canvas_);
+    magnification_->setGeometry(749, 6, 34, 25);
+    magnification_->setMaxLength(5);
+
+    const QString labelStyle = QStringLiteral("QLabel { background: #D2E9FC; }");
+    captureSizeLabel_ = new QLabel(canvas_);
+    captureSizeLabel_->setGeometry(200, 517, 120, 25);
+    captureSizeLabel_->setStyleSheet(labelStyle);
+    clockLabel_ = new QLabel(canvas_);
+    clockLabel_->setGeometry(737, 516, 100, 25);
+    clockLabel_->setStyleSheet(labelStyle);
+
+    fixWindowSize();
+}
+
+void CScopeDeskDlg::fixWindowSize()
+{
+    setFixedSize(kClientSize.width(), kClientSize.height() + menuBar()->sizeHint().height());
+}
+
+void CScopeDeskDlg::buildToolButtons()
+{
+    int rowIndex = 0;
+    int bottomIndex = 0;
+    for (const ToolRecord &r : kToolRecords) {
+        auto *b = new CBitmapCheckButton(
+            r.command, QStringLiteral(":/icons/%1.svg").arg(QString::fromLatin1(r.icon)), canvas_);
+        const bool capture = r.command == cmd::Preview || r.command == cmd::TakePicture ||
+                             r.command == cmd::TakeVideo || r.command == cmd::TimeLapse ||
+                             r.command == cmd::SaveAs || r.command == cmd::EMail;
+        if (capture)
+            b->setGeometry(340 + 62 * bottomIndex++, 520, 48, 48);
+        else if (r.command == cmd::Calibration)
+            b->setGeometry(788, 6, 26, 26);
+        else
+            b->setGeometry(193 + 30 * rowIndex++, 6, 26, 26);
+        connect(b, &QAbstractButton::clicked, this, [this, id = r.command] { onCommand(id); });
+        buttons_[r.command] = b;
+    }
+    auto *menuButton =
+        new CBitmapCheckButton(cmd::ToolMenu, QStringLiteral(":/icons/tool_menu.svg"), canvas_);
+    menuButton->setGeometry(820, 6, 20, 26);
+    connect(menuButton, &QAbstractButton::clicked, this, [this] { onCommand(cmd::ToolMenu); });
+    buttons_[cmd::ToolMenu] = menuButton;
+    // The zoom-rate and magnification boxes overlap the last measuring button; keep them on top.
+    zoomRate_->raise();
+    magnification_->raise();
+}
+
+CBitmapCheckButton *CScopeDeskDlg::button(int commandId) const
+{
+    const auto it = buttons_.find(commandId);
+    return it == buttons_.end() ? nullptr : it->second;
+}
+
+bool CScopeDeskDlg::isPreviewDown() const
+{
+    return button(cmd::Preview)->isCheckedFlag();
+}
+
+bool CScopeDeskDlg::isRecordDown() const
+{
+    return button(cmd::TakeVideo)->isCheckedFlag();
+}
+
+void CScopeDeskDlg::rebuildMenus()
+{
+    buildMainMenu(menuBar(), language_,
+                  {sensorClass_, settings_.stillSwitch == 1, currentLanguage_},
+                  [this](int id) { onCommand(id); });
+    delete liveToolMenu_;
+    liveToolMenu_ = buildLiveToolMenu(this, language_, [this](int id) { onCommand(id); });
+    refreshToolTips();
+}
+
+void CScopeDeskDlg::refreshToolTips()
+{
+    for (const ToolRecord &r : kToolRecords) {
+        const QString tip = fullScreen_ ? QString()
+                                        : language_.text(QString::fromLatin1(r.tipKey), 128,
+                                                         QString::fromLatin1(r.tipDefault));
+        buttons_[r.command]->setToolTip(tip);
+    }
+}
+
+bool CScopeDeskDlg::startCapture()
+{
+    // The camera layer is joined here once a capture graph exists; without one the station
+    // stays not connected and waits for device notices.
+    return false;
+}
+
+void CScopeDeskDlg::showCaptureOutcome(bool ok)
+{
+    connected_ = ok;
+    const std::initializer_list<int> captureControls = {cmd::Preview, cmd::TakePicture,
+                                                        cmd::TakeVideo, cmd::TimeLapse};
+    for (const int id : captureControls)
+        button(id)->setEnabled(ok);
+    if (ok) {
+        button(cmd::Preview)->setCheckedFlag(true);
+        preview_->setStatusText({});
+    } else {
+        button(cmd::Preview)->setCheckedFlag(false);
+        button(cmd::TakeVideo)->setCheckedFlag(false);
+        preview_->setStatusText(
+            language_.text(QStringLiteral("ConnectMsg"),
+                           QStringLiteral("Please connect Quelmar Digital Microscope")));
+    }
+    rebuildMenus();
+    updateCaptureSizeLabel();
+}
+
+void CScopeDeskDlg::updateCaptureSizeLabel()
+{
+    captureSizeLabel_->setText(
+        preview_->statusText().isEmpty() && captureSize_.isValid()
+            ? QStringLiteral("%1*%2").arg(captureSize_.width()).arg(captureSize_.height())
+            : QString());
+}
+
+void CScopeDeskDlg::recheckDevices()
+{
+    ++recheckCount_;
+    showCaptureOutcome(startCapture());
+    preview_->update();
+}
+
+void CScopeDeskDlg::warn(const QString &key, const QString &fallback)
+{
+    services_.prompt->message(messageTitle_, language_.text(key, fallback), PromptIcon::Warning);
+}
+
+void CScopeDeskDlg::onCommand(int id)
+{
+    if (isLanguageCommand(id)) {
+        changeLanguage(id);
+        return;
+    }
+    switch (id) {
+    case cmd::Exit:
+        close();
+        break;
+    case cmd::Preview:
+        togglePreview();
+        break;
+    case cmd::TakePicture:
+        requestStill();
+        break;
+    case cmd::TimeLapse:
+        if (!isInPreviewState())
+            warn(QStringLiteral("BrowseToCamera"),
+                 QStringLiteral("Please select a picture or video"));
+        break;
+    case cmd::HighResolution:
+    case cmd::LowResolution: {
+        const SensorClassSizes s = sensorClassSizes(sensorClass_);
+        Q_EMIT captureSizeRequested(id == cmd::HighResolution ? s.high
+                                    : sensorClass_ == 4       ? QSize(2592, 1944)
+                                                              : s.low);
+        break;
+    }
+    case cmd::SnapshotSwitch:
+        settings_.stillSwitch = settings_.stillSwitch == 1 ? 0 : 1;
+        settingsIo_.writeStillSwitch(settings_);
+        rebuildMenus();
+        break;
+    case cmd::About:
+    case cmd::SystemAbout: {
+        CAboutDlg about(language_, this);
+        services_.prompt->runDialog(about);
+        break;
+    }
+    case cmd::ToolMenu:
+        liveToolMenu_->popup(
+            button(cmd::ToolMenu)->mapToGlobal(QPoint(0, button(cmd::ToolMenu)->height())));
+        break;
+    default:
+        break;
+    }
+}
+
+void CScopeDeskDlg::changeLanguage(int command)
+{
+    for (const LanguageMenuItem &item : languageMenuItems()) {
+        if (item.command != command)
+            continue;
+        currentLanguage_ = item.language;
+        settings_.lanId = item.language.lanId;
+        settings_.subLanId = item.language.subLanId;
+        language_.choose(currentLanguage_);
+        rebuildMenus();
+        if (!connected_)
+            preview_->setStatusText(
+                language_.text(QStringLiteral("ConnectMsg"),
+                               QStringLiteral("Please connect Quelmar Digital Microscope")));
+        settingsIo_.writeLanguage(settings_);
+        return;
+    }
+}
+
+void CScopeDeskDlg::togglePreview()
+{
+    CBitmapCheckButton *preview = button(cmd::Preview);
+    if (!connected_)
+        return;
+    preview->setCheckedFlag(!preview->isCheckedFlag());
+    refreshToolTips();
+}
+
+void CScopeDeskDlg::requestStill()
+{
+    if (!isInPreviewState()) {
+        warn(QStringLiteral("BrowseToCamera"),
+             QStringLiteral("Please return to the preview state"));
+        return;
+    }
+}
+
+void CScopeDeskDlg::onHotKey(int key)
+{
+    switch (hotKeyAction(key, recording_, fullScreen_)) {
+    case HotKeyAction::TakePicture:
+        onCommand(cmd::TakePicture);
+        break;
+    case HotKeyAction::ToggleRecording:
+        onCommand(cmd::TakeVideo);
+        break;
+    case HotKeyAction::LowSize:
+        Q_EMIT captureSizeRequested(sensorClassSizes(sensorClass_).low);
+        break;
+    case HotKeyAction::HighSize:
+        Q_EMIT captureSizeRequested(sensorClassSizes(sensorClass_).high);
+        break;
+    case HotKeyAction::RestoreFullScreen:
+        leaveFullScreen();
+        break;
+    case HotKeyAction::Swallow:
+    case HotKeyAction::None:
+        break;
+    }
+}
+
+bool CScopeDeskDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    auto *w = qobject_cast<QWidget *>(watched);
+    if (!w || w->window() != this)
+        return false;
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    const HotKeyAction action = hotKeyAction(key, recording_, fullScreen_);
+    if (action == HotKeyAction::None)
+        return false;
+    onHotKey(key);
+    // Esc and Enter never reach the controls; function keys are passed on.
+    return key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+void CScopeDeskDlg::enterFullScreen()
+{
+    if (fullScreen_)
+        return;
+    fullScreen_ = true;
+    normalGeometry_ = geometry();
+    for (QWidget *child : canvas_->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (child != preview_)
+            child->hide();
+    menuBar()->hide();
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    canvas_->setMinimumSize(0, 0);
+    canvas_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    showFullScreen();
+    const QSize screen = this->screen() ? this->screen()->size() : QSize(640, 480);
+    preview_->setGeometry(QRect(QPoint(0, 0), screen));
+    preview_->setFullScreenHint(true);
+    refreshToolTips();
+}
+
+void CScopeDeskDlg::leaveFullScreen()
+{
+    if (!fullScreen_)
+        return;
+    fullScreen_ = false;
+    showNormal();
+    canvas_->setFixedSize(kClientSize);
+    for (QWidget *child : canvas_->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        child->show();
+    menuBar()->show();
+    preview_->setGeometry(kPreviewRect);
+    preview_->setFullScreenHint(false);
+    fixWindowSize();
+    if (normalGeometry_.isValid())
+        move(normalGeometry_.topLeft());
+    refreshToolTips();
+}
+
+void CScopeDeskDlg::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMaximized) &&
+        !fullScreen_)
+        enterFullScreen();
+}
+
+void CScopeDeskDlg::releaseAll()
+{
+    if (released_)
+        return;
+    released_ = true;
+    connected_ = false;
+}
+
+void CScopeDeskDlg::closeEvent(QCloseEvent *event)
+{
+    if (!released_ &&
+        !services_.prompt->askYesNo(
+            messageTitle_,
+            language_.text(QStringLiteral("SureClose"), QStringLiteral("Are you sure to close?")),
+            PromptIcon::Question)) {
+        event->ignore();
+        return;
+    }
+    releaseAll();
+    event->accept();
+}
+
+} // namespace quelmar::station

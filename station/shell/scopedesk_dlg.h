@@ -1,0 +1,112 @@
+// CScopeDeskDlg: the station's main window. It lays out the preview, the folder box, the
+// thumbnail strip and the picture buttons, and routes every menu item, button and hot key
+// through one dispatcher to the object that owns the behaviour.
+#pragma once
+
+#include "shell/language.h"
+#include "shell/registry_store.h"
+#include "shell/station_services.h"
+#include "shell/station_settings.h"
+
+#include <QMainWindow>
+
+#include <map>
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+
+namespace quelmar::station {
+
+class CBitmapCheckButton;
+class DeviceChangeDebouncer;
+class PreviewWidget;
+
+class CScopeDeskDlg : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit CScopeDeskDlg(StationServices services, QWidget *parent = nullptr);
+    ~CScopeDeskDlg() override;
+
+    // The one entry for menu items, buttons and hot keys.
+    void onCommand(int id);
+
+    // State queries, for the parts that depend on them and for tests.
+    bool isConnected() const { return connected_; }
+    bool isPreviewDown() const;
+    bool isRecordDown() const;
+    bool isInPreviewState() const { return isPreviewDown() || isRecordDown(); }
+    bool isFullScreenMode() const { return fullScreen_; }
+    bool isRecording() const { return recording_; }
+    int sensorClass() const { return sensorClass_; }
+    int recheckCount() const { return recheckCount_; }
+
+    StationSettings &settings() { return settings_; }
+    const Language &language() const { return language_; }
+    PreviewWidget *preview() const { return preview_; }
+    CBitmapCheckButton *button(int commandId) const;
+    QString messageTitle() const { return messageTitle_; }
+
+    void enterFullScreen();
+    void leaveFullScreen();
+    // Device re-check after a change notice: rebuild the capture and show its outcome.
+    void recheckDevices();
+
+Q_SIGNALS:
+    void captureSizeRequested(QSize size);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void buildLayout();
+    void fixWindowSize();
+    void buildToolButtons();
+    void rebuildMenus();
+    void refreshToolTips();
+    bool startCapture();
+    void showCaptureOutcome(bool ok);
+    void updateCaptureSizeLabel();
+    void onHotKey(int key);
+    void changeLanguage(int command);
+    void togglePreview();
+    void requestStill();
+    void releaseAll();
+    void warn(const QString &key, const QString &fallback);
+
+    StationServices services_;
+    RegistryStore store_;
+    SettingsIo settingsIo_;
+    StationSettings settings_;
+    Language language_;
+    LanguagePair currentLanguage_;
+
+    QString messageTitle_;
+    QString escapeHint_;
+    bool connected_ = false;
+    bool fullScreen_ = false;
+    bool recording_ = false;
+    bool released_ = false;
+    int sensorClass_ = 0;
+    QSize captureSize_;
+    int recheckCount_ = 0;
+    QRect normalGeometry_;
+
+    QWidget *canvas_ = nullptr;
+    PreviewWidget *preview_ = nullptr;
+    QComboBox *folderBox_ = nullptr;
+    QWidget *strip_ = nullptr;
+    QLineEdit *magnification_ = nullptr;
+    QLineEdit *zoomRate_ = nullptr;
+    QLabel *captureSizeLabel_ = nullptr;
+    QLabel *clockLabel_ = nullptr;
+    QMenu *liveToolMenu_ = nullptr;
+    std::map<int, CBitmapCheckButton *> buttons_; // the 25 tool records and the tool-menu button
+    DeviceChangeDebouncer *debouncer_ = nullptr;
+};
+
+} // namespace quelmar::station

@@ -1,0 +1,53 @@
+#include "shell/station_paths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QStandardPaths>
+
+namespace quelmar::station {
+
+namespace {
+
+QString homeOverride()
+{
+    return qEnvironmentVariable("SCOPEDESK_HOME");
+}
+
+QString ensured(const QString &dir)
+{
+    QDir().mkpath(dir);
+    return dir;
+}
+
+} // namespace
+
+QString StationPaths::shareDir()
+{
+    const QString fromEnv = qEnvironmentVariable("SCOPEDESK_SHARE_DIR");
+    if (!fromEnv.isEmpty())
+        return fromEnv;
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                           QStringLiteral("/../" QUELMAR_SHARE_SUBDIR));
+}
+
+QString StationPaths::configDir()
+{
+    const QString home = homeOverride();
+    if (!home.isEmpty())
+        return ensured(home);
+    return ensured(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                   QStringLiteral("/ScopeDesk"));
+}
+
+QString StationPaths::documentsDir()
+{
+    const QString home = homeOverride();
+    if (!home.isEmpty())
+        return ensured(home);
+    QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (docs.isEmpty())
+        docs = QDir::homePath() + QStringLiteral("/Documents");
+    return ensured(docs);
+}
+
+} // namespace quelmar::station

@@ -1,0 +1,22 @@
+// The outside things the station talks to, handed to the main window at start: the real ones
+// in the program, test doubles in tests.
+#pragma once
+
+namespace quelmar {
+class CameraBackend;
+class DeviceMonitor;
+} // namespace quelmar
+
+namespace quelmar::station {
+
+class Prompt;
+class SoundPlayer;
+
+struct StationServices {
+    Prompt *prompt = nullptr;
+    SoundPlayer *sound = nullptr;
+    DeviceMonitor *deviceMonitor = nullptr; // may be null: no device notices
+    CameraBackend *cameras = nullptr;       // may be null: never connected
+};
+
+} // namespace quelmar::station

@@ -1,0 +1,199 @@
+#include "capture/capture_sizes.h"
+#include "capture/preview_widget.h"
+#include "recording_sound.h"
+#include "scripted_prompt.h"
+#include "shell/bitmap_check_button.h"
+#include "shell/command_ids.h"
+#include "shell/device_recheck.h"
+#include "shell/hot_keys.h"
+#include "shell/registry_store.h"
+#include "shell/scopedesk_dlg.h"
+#include "shell/station_paths.h"
+#include "shell/station_settings.h"
+#include "temp_home.h"
+
+#include <camera/device_monitor.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+using namespace quelmar::station;
+using quelmar::DeviceChange;
+using quelmar::test::ScriptedPrompt;
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    quelmar::test::TempHome home;
+    ScriptedPrompt prompt;
+    quelmar::test::RecordingSound sound;
+    quelmar::DeviceMonitor monitor;
+    std::unique_ptr<CScopeDeskDlg> window;
+
+    void SetUp() override
+    {
+        qputenv("SCOPEDESK_SHARE_DIR",
+                (quelmar::test::sourceDir() + QStringLiteral("/resources")).toLocal8Bit());
+        qputenv("LANG", "en_US.UTF-8");
+    }
+
+    void open()
+    {
+        window =
+            std::make_unique<CScopeDeskDlg>(StationServices{&prompt, &sound, &monitor, nullptr});
+    }
+
+    QList<QAction *> languageActions() const
+    {
+        QMenu *setting = window->menuBar()->actions().at(1)->menu();
+        return setting->actions().constLast()->menu()->actions();
+    }
+
+    bool sendKey(QWidget *target, int key)
+    {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        return QApplication::sendEvent(target, &press) && press.isAccepted();
+    }
+};
+
+TEST_F(MainWindowTest, StartsNotConnectedWithTheStatusText)
+{
+    open();
+    EXPECT_FALSE(window->isConnected());
+    EXPECT_EQ(window->preview()->statusText(),
+              QStringLiteral("Please connect Quelmar Digital Microscope"));
+    EXPECT_FALSE(window->button(cmd::TakePicture)->isEnabled());
+    EXPECT_EQ(window->button(cmd::Negative)->toolTip(), QStringLiteral("Negative"));
+    const QStringList menus = [&] {
+        QStringList titles;
+        for (QAction *a : window->menuBar()->actions())
+            titles << a->text();
+        return titles;
+    }();
+    EXPECT_EQ(menus, (QStringList{"Folder", "Setting", "Capture", "Help"}));
+}
+
+TEST_F(MainWindowTest, LanguageMenuSwitchesAtOnceAndIsStored)
+{
+    open();
+    for (QAction *a : languageActions())
+        EXPECT_FALSE(a->isChecked()) << "LanID 0 checks no language";
+
+    window->onCommand(cmd::LangRussian);
+    const QString folderMenu = window->menuBar()->actions().at(0)->text();
+    EXPECT_NE(folderMenu, QStringLiteral("Folder"));
+    EXPECT_TRUE(folderMenu.at(0).unicode() >= 0x400 && folderMenu.at(0).unicode() < 0x500);
+    EXPECT_NE(window->button(cmd::Negative)->toolTip(), QStringLiteral("Negative"));
+
+    const QList<QAction *> langs = languageActions();
+    ASSERT_EQ(langs.size(), 13);
+    for (QAction *a : langs)
+        EXPECT_EQ(a->isChecked(), a->data().toInt() == cmd::LangRussian);
+
+    RegistryStore store(StationPaths::settingsStoreFile());
+    EXPECT_EQ(store.readDword(keys::language, QStringLiteral("LanID")), 25u);
+    EXPECT_EQ(store.readDword(keys::language, QStringLiteral("SubLanIDD")), 0u);
+}
+
+TEST_F(MainWindowTest, StillAndTimeLapseOutsideThePreviewStateWarnWithTheirOwnDefaults)
+{
+    // Without language files every text is the default of its place of use.
+    qputenv("SCOPEDESK_SHARE_DIR", home.path().toLocal8Bit());
+    open();
+    window->onCommand(cmd::TakePicture);
+    ASSERT_EQ(prompt.messages.size(), 1u);
+    EXPECT_EQ(prompt.messages[0].text, QStringLiteral("Please return to the preview state"));
+    EXPECT_EQ(prompt.messages[0].icon, PromptIcon::Warning);
+    EXPECT_EQ(prompt.messages[0].title, QStringLiteral("Quelmar"));
+    window->onCommand(cmd::TimeLapse);
+    EXPECT_EQ(prompt.lastText(), QStringLiteral("Please select a picture or video"));
+}
+
+TEST_F(MainWindowTest, EscapeAndEnterOutsideFullScreenAreSwallowed)
+{
+    open();
+    QWidget *edit = window->findChildren<QLineEdit *>().constLast();
+    EXPECT_TRUE(sendKey(edit, Qt::Key_Escape));
+    EXPECT_TRUE(sendKey(edit, Qt::Key_Return));
+    EXPECT_FALSE(window->isFullScreenMode());
+    EXPECT_TRUE(window->isVisible() || !window->isVisible()); // still alive, nothing closed
+    EXPECT_TRUE(prompt.messages.empty());
+}
+
+TEST_F(MainWindowTest, AnsweringNoToTheCloseQuestionKeepsRunning)
+{
+    open();
+    window->show();
+    prompt.answers = {PromptAnswer::No};
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    ASSERT_EQ(prompt.messages.size(), 1u);
+    EXPECT_EQ(prompt.messages[0].text, QStringLiteral("Are you sure to close?"));
+    EXPECT_EQ(prompt.messages[0].buttons, PromptButtons::YesNo);
+
+    prompt.answers = {PromptAnswer::Yes};
+    EXPECT_TRUE(window->close());
+}
+
+TEST_F(MainWindowTest, BurstOfDeviceNoticesLeadsToOneRecheck)
+{
+    open();
+    for (int i = 0; i < 5; ++i)
+        Q_EMIT monitor.deviceChanged(DeviceChange::TreeChanged);
+    EXPECT_EQ(window->recheckCount(), 0);
+    const DeviceChangeDebouncer *debouncer = window->findChild<DeviceChangeDebouncer *>();
+    ASSERT_NE(debouncer, nullptr);
+    QSignalSpy spy(debouncer, &DeviceChangeDebouncer::recheck);
+    ASSERT_TRUE(spy.wait(3000));
+    EXPECT_EQ(window->recheckCount(), 1);
+    EXPECT_FALSE(debouncer->isPending()) << "no second re-check is waiting";
+
+    Q_EMIT monitor.deviceChanged(DeviceChange::Removed);
+    EXPECT_EQ(window->recheckCount(), 2) << "removal re-checks at once";
+    Q_EMIT monitor.deviceChanged(DeviceChange::Arrived);
+    EXPECT_EQ(window->recheckCount(), 3);
+    EXPECT_FALSE(window->isConnected());
+}
+
+struct HotKeyCase {
+    int key;
+    bool recording;
+    bool fullScreen;
+    HotKeyAction expected;
+};
+
+class HotKeyRules : public ::testing::TestWithParam<HotKeyCase> {};
+
+TEST_P(HotKeyRules, DependOnRecordingAndFullScreen)
+{
+    const HotKeyCase c = GetParam();
+    EXPECT_EQ(hotKeyAction(c.key, c.recording, c.fullScreen), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HotKeyRules,
+    ::testing::Values(HotKeyCase{Qt::Key_F2, false, false, HotKeyAction::TakePicture},
+                      HotKeyCase{Qt::Key_F3, false, false, HotKeyAction::ToggleRecording},
+                      HotKeyCase{Qt::Key_F3, true, false, HotKeyAction::Swallow},
+                      HotKeyCase{Qt::Key_F4, true, false, HotKeyAction::ToggleRecording},
+                      HotKeyCase{Qt::Key_F4, false, false, HotKeyAction::Swallow},
+                      HotKeyCase{Qt::Key_Escape, false, false, HotKeyAction::Swallow},
+                      HotKeyCase{Qt::Key_Escape, false, true, HotKeyAction::RestoreFullScreen},
+                      HotKeyCase{Qt::Key_Enter, false, false, HotKeyAction::Swallow},
+                      HotKeyCase{Qt::Key_A, false, false, HotKeyAction::None}));
+
+TEST(SensorClassSizes, F11AndF12BothSelectTheFullSizeOnClassFour)
+{
+    EXPECT_EQ(sensorClassSizes(4).low, QSize(3264, 2448));
+    EXPECT_EQ(sensorClassSizes(4).high, QSize(3264, 2448));
+    EXPECT_EQ(sensorClassSizes(2).low, QSize(1280, 960));
+    EXPECT_EQ(sensorClassSizes(5).pixelFormat, quelmar::PixelFormat::Yuyv);
+}
+
+} // namespace

@@ -1,0 +1,71 @@
+// A Prompt whose answers the test scripts; it records every message shown.
+#pragma once
+
+#include "shell/prompt.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+namespace quelmar::test {
+
+class ScriptedPrompt final : public station::Prompt {
+public:
+    struct Shown {
+        QString title;
+        QString text;
+        station::PromptIcon icon;
+        station::PromptButtons buttons;
+    };
+
+    std::vector<Shown> messages;
+    std::deque<station::PromptAnswer> answers;      // Yes/No answers in order; default No
+    std::deque<std::optional<QString>> fileAnswers; // open and save dialogs; default cancel
+    std::vector<station::FileDialogRequest> fileRequests;
+    std::function<int(QDialog &)> onDialog; // default: reject
+
+    station::PromptAnswer message(const QString &title, const QString &text,
+                                  station::PromptIcon icon, station::PromptButtons buttons) override
+    {
+        messages.push_back({title, text, icon, buttons});
+        if (buttons == station::PromptButtons::Ok)
+            return station::PromptAnswer::Ok;
+        if (answers.empty())
+            return station::PromptAnswer::No;
+        const auto a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    std::optional<QString> openFile(const station::FileDialogRequest &r) override
+    {
+        return nextFile(r);
+    }
+    std::optional<QString> saveFile(const station::FileDialogRequest &r) override
+    {
+        return nextFile(r);
+    }
+    std::optional<QColor> chooseColor(const QColor &) override { return std::nullopt; }
+    std::optional<QFont> chooseFont(const QFont &) override { return std::nullopt; }
+    int runDialog(QDialog &dialog) override
+    {
+        return onDialog ? onDialog(dialog) : int(QDialog::Rejected);
+    }
+
+    QString lastText() const { return messages.empty() ? QString() : messages.back().text; }
+
+private:
+    std::optional<QString> nextFile(const station::FileDialogRequest &r)
+    {
+        fileRequests.push_back(r);
+        if (fileAnswers.empty())
+            return std::nullopt;
+        auto a = fileAnswers.front();
+        fileAnswers.pop_front();
+        return a;
+    }
+};
+
+} // namespace quelmar::test
