@@ -5,6 +5,12 @@
 #include "shell/station_services.h"
 #include "shell/widget_prompt.h"
 
+#include "capture/capture_sizes.h"
+
+#include <camera/synthetic/synthetic_camera.h>
+#include <camera/v4l2/udev_device_monitor.h>
+#include <camera/v4l2/v4l2_backend.h>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
@@ -16,6 +22,8 @@ namespace quelmar::station {
 struct CScopeDeskApp::Parts {
     WidgetPrompt prompt;
     QtSoundPlayer sound;
+    std::unique_ptr<CameraBackend> cameras;
+    std::unique_ptr<DeviceMonitor> monitor;
 };
 
 CScopeDeskApp::CScopeDeskApp() : parts_(std::make_unique<Parts>()) {}
@@ -27,9 +35,22 @@ int CScopeDeskApp::run(const QStringList &arguments)
     QElapsedTimer sinceStart;
     sinceStart.start();
 
+    if (arguments.contains(QStringLiteral("--demo-camera"))) {
+        SyntheticCameraOptions options;
+        options.framesPerSecond = [](int w, int h) { return frameRateFor(w, h); };
+        auto hub = std::make_shared<SyntheticCameraHub>(std::move(options));
+        parts_->cameras = std::make_unique<SyntheticBackend>(hub);
+        parts_->monitor = std::make_unique<SyntheticDeviceMonitor>(hub);
+    } else {
+        parts_->cameras = std::make_unique<V4l2Backend>();
+        parts_->monitor = std::make_unique<UdevDeviceMonitor>();
+    }
+
     StationServices services;
     services.prompt = &parts_->prompt;
     services.sound = &parts_->sound;
+    services.cameras = parts_->cameras.get();
+    services.deviceMonitor = parts_->monitor.get();
 
     CScopeDeskDlg window(services);
     parts_->prompt.setParent(&window);

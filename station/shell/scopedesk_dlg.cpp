@@ -2,6 +2,10 @@
 
 #include "capture/capture_sizes.h"
 #include "capture/preview_widget.h"
+#include "capture/sample_grabber_cb.h"
+#include "capture/still_capture.h"
+#include "capture/video_cap_wnd.h"
+#include "library/image_operations.h"
 #include "shell/about_dialog.h"
 #include "shell/bitmap_check_button.h"
 #include "shell/command_ids.h"
@@ -14,6 +18,7 @@
 #include <camera/device_monitor.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -120,6 +125,21 @@ CScopeDeskDlg::CScopeDeskDlg(StationServices services, QWidget *parent)
     buildLayout();
     buildToolButtons();
 
+    captureState_.stillSwitch = int(settings_.stillSwitch);
+    operations_ = std::make_unique<ImageOperations>();
+    CSampleGrabberCB::Wiring wiring;
+    wiring.state = &captureState_;
+    wiring.operations = operations_.get();
+    wiring.preview = preview_;
+    wiring.sound = services_.sound;
+    wiring.recordingLock = &recordingLock_;
+    wiring.hooks = &hooks_;
+    wiring.postStill = [this](bool fromButton) {
+        QMetaObject::invokeMethod(
+            this, [this, fromButton] { onStillMessage(fromButton); }, Qt::QueuedConnection);
+    };
+    grabber_ = std::make_unique<CSampleGrabberCB>(std::move(wiring));
+
     debouncer_ = new DeviceChangeDebouncer(this);
     connect(debouncer_, &DeviceChangeDebouncer::recheck, this, &CScopeDeskDlg::recheckDevices);
     if (services_.deviceMonitor)
@@ -134,6 +154,9 @@ CScopeDeskDlg::CScopeDeskDlg(StationServices services, QWidget *parent)
 CScopeDeskDlg::~CScopeDeskDlg()
 {
     qApp->removeEventFilter(this);
+    // No frame callback may run into a half-destroyed window.
+    if (capture_)
+        capture_->ReleaseAll();
 }
 
 void CScopeDeskDlg::buildLayout()
@@ -243,9 +266,20 @@ void CScopeDeskDlg::refreshToolTips()
 
 bool CScopeDeskDlg::startCapture()
 {
-    // The camera layer is joined here once a capture graph exists; without one the station
-    // stays not connected and waits for device notices.
-    return false;
+    if (!services_.cameras)
+        return false;
+    if (!capture_) {
+        capture_ = std::make_unique<CVideoCapWnd>(services_.cameras, captureState_,
+                                                  StationPaths::capConfigFile());
+        capture_->setFrameCallback(grabber_.get());
+    }
+    const bool ok = capture_->EnumerateDevices() && capture_->BuildGraph() &&
+                    capture_->ConfigureFormat() && capture_->Run();
+    if (!ok)
+        capture_->ReleaseAll();
+    sensorClass_ = captureState_.sensorClass;
+    captureSize_ = QSize(captureState_.captureWidth, captureState_.captureHeight);
+    return ok;
 }
 
 void CScopeDeskDlg::showCaptureOutcome(bool ok)
@@ -280,6 +314,9 @@ void CScopeDeskDlg::updateCaptureSizeLabel()
 void CScopeDeskDlg::recheckDevices()
 {
     ++recheckCount_;
+    captureState_.frameDrawn = false;
+    if (capture_)
+        capture_->ReleaseAll();
     showCaptureOutcome(startCapture());
     preview_->update();
 }
@@ -313,16 +350,28 @@ void CScopeDeskDlg::onCommand(int id)
     case cmd::HighResolution:
     case cmd::LowResolution: {
         const SensorClassSizes s = sensorClassSizes(sensorClass_);
-        Q_EMIT captureSizeRequested(id == cmd::HighResolution ? s.high
-                                    : sensorClass_ == 4       ? QSize(2592, 1944)
-                                                              : s.low);
+        setCaptureSize(id == cmd::HighResolution ? s.high
+                       : sensorClass_ == 4       ? QSize(2592, 1944)
+                                                 : s.low);
         break;
     }
     case cmd::SnapshotSwitch:
         settings_.stillSwitch = settings_.stillSwitch == 1 ? 0 : 1;
+        if (capture_ && connected_)
+            capture_->SetStillSwitch(int(settings_.stillSwitch));
+        else
+            captureState_.stillSwitch = int(settings_.stillSwitch);
         settingsIo_.writeStillSwitch(settings_);
         rebuildMenus();
         break;
+    case cmd::HorizontalMirror:
+    case cmd::VerticalMirror:
+    case cmd::Negative:
+    case cmd::BinarySegmentation:
+    case cmd::RgbDisplay:
+    case cmd::RedDisplay:
+    case cmd::GreenDisplay:
+    case cmd::BlueDisplay: onImageOperation(id); break;
     case cmd::About:
     case cmd::SystemAbout: {
         CAboutDlg about(language_, this);
@@ -360,19 +409,89 @@ void CScopeDeskDlg::changeLanguage(int command)
 void CScopeDeskDlg::togglePreview()
 {
     CBitmapCheckButton *preview = button(cmd::Preview);
-    if (!connected_)
+    if (!connected_ || !capture_)
         return;
-    preview->setCheckedFlag(!preview->isCheckedFlag());
+    if (preview->isCheckedFlag()) {
+        // Browsing: the preview keeps the last frame.
+        preview->setCheckedFlag(false);
+        capture_->Stop();
+    } else {
+        preview->setCheckedFlag(true);
+        capture_->Run();
+    }
     refreshToolTips();
 }
 
 void CScopeDeskDlg::requestStill()
 {
     if (!isInPreviewState()) {
-        warn(QStringLiteral("BrowseToCamera"),
-             QStringLiteral("Please return to the preview state"));
+        warn(QStringLiteral("BrowseToCamera"), QStringLiteral("Please return to the preview state"));
         return;
     }
+    captureState_.requestStill(false);
+}
+
+QString CScopeDeskDlg::magnificationText() const
+{
+    return magnification_->text();
+}
+
+QString CScopeDeskDlg::pictureDir() const
+{
+    // Until workspace folders can be chosen, stills go to the Default folder.
+    const QString dir =
+        StationPaths::documentsDir() + QStringLiteral("/Quelmar files2/Default/Picture");
+    QDir().mkpath(dir + QStringLiteral("/tmp"));
+    return dir;
+}
+
+QString CScopeDeskDlg::fullSizeDir() const
+{
+    return pictureDir() + QStringLiteral("/tmp");
+}
+
+void CScopeDeskDlg::onStillMessage(bool fromButton)
+{
+    Frame frame;
+    if (captureState_.snapshot.copyTo(frame)) {
+        StillRequest request;
+        request.pictureDir = pictureDir();
+        request.fullSizeDir = fullSizeDir();
+        request.magnification = magnificationText();
+        request.bmp = settings_.stillsAsBmp();
+        request.onDirectoryEntry = [this] {
+            services_.prompt->message(QString(), QStringLiteral("Picture Error"), PromptIcon::None);
+        };
+        const StillResult result = saveStill(frame, request);
+        if (result.written)
+            Q_EMIT stillSaved(result.thumbnailPath);
+    }
+    if ((captureState_.recording || fromButton) && capture_)
+        capture_->Restart();
+}
+
+void CScopeDeskDlg::setCaptureSize(QSize size)
+{
+    if (!capture_ || !connected_)
+        return;
+    capture_->SetCaptureSize(size.width(), size.height());
+    captureSize_ = QSize(captureState_.captureWidth, captureState_.captureHeight);
+    updateCaptureSizeLabel();
+    preview_->update();
+}
+
+void CScopeDeskDlg::onImageOperation(int id)
+{
+    operations_->press(id);
+    syncOperationButtons();
+}
+
+void CScopeDeskDlg::syncOperationButtons()
+{
+    for (const int id : {cmd::HorizontalMirror, cmd::VerticalMirror, cmd::Negative,
+                         cmd::BinarySegmentation, cmd::RgbDisplay, cmd::RedDisplay,
+                         cmd::GreenDisplay, cmd::BlueDisplay})
+        button(id)->setCheckedFlag(operations_->isPressed(id));
 }
 
 void CScopeDeskDlg::onHotKey(int key)
@@ -385,10 +504,10 @@ void CScopeDeskDlg::onHotKey(int key)
         onCommand(cmd::TakeVideo);
         break;
     case HotKeyAction::LowSize:
-        Q_EMIT captureSizeRequested(sensorClassSizes(sensorClass_).low);
+        setCaptureSize(sensorClassSizes(sensorClass_).low);
         break;
     case HotKeyAction::HighSize:
-        Q_EMIT captureSizeRequested(sensorClassSizes(sensorClass_).high);
+        setCaptureSize(sensorClassSizes(sensorClass_).high);
         break;
     case HotKeyAction::RestoreFullScreen:
         leaveFullScreen();
@@ -467,6 +586,8 @@ void CScopeDeskDlg::releaseAll()
     if (released_)
         return;
     released_ = true;
+    if (capture_)
+        capture_->ReleaseAll();
     connected_ = false;
 }
 

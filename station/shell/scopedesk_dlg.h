@@ -3,12 +3,14 @@
 // through one dispatcher to the object that owns the behaviour.
 #pragma once
 
+#include "capture/capture_state.h"
 #include "shell/language.h"
 #include "shell/registry_store.h"
 #include "shell/station_services.h"
 #include "shell/station_settings.h"
 
 #include <QMainWindow>
+#include <QMutex>
 
 #include <map>
 #include <memory>
@@ -21,7 +23,10 @@ class QMenu;
 namespace quelmar::station {
 
 class CBitmapCheckButton;
+class CSampleGrabberCB;
+class CVideoCapWnd;
 class DeviceChangeDebouncer;
+class ImageOperations;
 class PreviewWidget;
 
 class CScopeDeskDlg : public QMainWindow {
@@ -48,6 +53,13 @@ public:
     PreviewWidget *preview() const { return preview_; }
     CBitmapCheckButton *button(int commandId) const;
     QString messageTitle() const { return messageTitle_; }
+    CaptureState &captureState() { return captureState_; }
+    CVideoCapWnd *capture() const { return capture_.get(); }
+    ImageOperations &operations() { return *operations_; }
+    QString magnificationText() const;
+    // The current folder's picture and full-size directories.
+    QString pictureDir() const;
+    QString fullSizeDir() const;
 
     void enterFullScreen();
     void leaveFullScreen();
@@ -55,7 +67,7 @@ public:
     void recheckDevices();
 
 Q_SIGNALS:
-    void captureSizeRequested(QSize size);
+    void stillSaved(const QString &thumbnailPath);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -76,6 +88,10 @@ private:
     void togglePreview();
     void requestStill();
     void releaseAll();
+    void onStillMessage(bool fromButton);
+    void setCaptureSize(QSize size);
+    void onImageOperation(int id);
+    void syncOperationButtons();
     void warn(const QString &key, const QString &fallback);
 
     StationServices services_;
@@ -107,6 +123,13 @@ private:
     QMenu *liveToolMenu_ = nullptr;
     std::map<int, CBitmapCheckButton *> buttons_; // the 25 tool records and the tool-menu button
     DeviceChangeDebouncer *debouncer_ = nullptr;
+
+    CaptureState captureState_;
+    QMutex recordingLock_; // guards every call into a running recording
+    FrameHooks hooks_;
+    std::unique_ptr<ImageOperations> operations_;
+    std::unique_ptr<CSampleGrabberCB> grabber_;
+    std::unique_ptr<CVideoCapWnd> capture_; // declared last: stopped first on destruction
 };
 
 } // namespace quelmar::station

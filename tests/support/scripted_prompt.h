@@ -23,7 +23,7 @@ public:
 
     std::vector<Shown> messages;
     std::deque<station::PromptAnswer> answers;      // Yes/No answers in order; default No
-    std::deque<std::optional<QString>> fileAnswers; // open and save dialogs; default cancel
+    std::deque<QString> fileAnswers; // open and save dialogs; an empty path or none cancels
     std::vector<station::FileDialogRequest> fileRequests;
     std::function<int(QDialog &)> onDialog; // default: reject
 
@@ -62,9 +62,11 @@ private:
         fileRequests.push_back(r);
         if (fileAnswers.empty())
             return std::nullopt;
-        auto a = fileAnswers.front();
+        const QString answer = fileAnswers.front();
         fileAnswers.pop_front();
-        return a;
+        if (answer.isEmpty())
+            return std::nullopt;
+        return answer;
     }
 };
 

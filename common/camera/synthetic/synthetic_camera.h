@@ -1,0 +1,109 @@
+// The demo camera: a moving, microscope-like specimen (cells with membranes, nuclei and fine
+// granules) that offers a realistic capability list, can be unplugged and replugged, and
+// whose button tests can press. Users get it with --demo-camera; tests use it as the camera.
+#pragma once
+
+#include "camera/camera.h"
+#include "camera/device_monitor.h"
+
+#include <QImage>
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace quelmar {
+
+struct SyntheticCameraOptions {
+    QString friendlyName = QStringLiteral("Quelmar Demo Microscope");
+    // By default a camera of 640x480 up to 2592x1944, YUYV and MJPG, some sizes in both.
+    std::vector<CaptureFormat> formats = defaultFormats();
+    bool hasButton = true;
+    // Frames per second for a frame size; the default paces like real cameras over USB 2.
+    std::function<int(int width, int height)> framesPerSecond;
+
+    static std::vector<CaptureFormat> defaultFormats();
+};
+
+// Shared state of one demo camera: plugged or not, and its button.
+class SyntheticCameraHub {
+public:
+    explicit SyntheticCameraHub(SyntheticCameraOptions options = {});
+
+    const SyntheticCameraOptions &options() const { return options_; }
+    bool isPlugged() const { return plugged_; }
+    // Unplugging ends a running stream as a pulled-out camera does.
+    void unplug();
+    void replug();
+    void pressButton() { buttonPresses_.fetch_add(1); }
+    // Frames produced so far by all cameras of this hub (for tests that wait on progress).
+    std::uint64_t framesProduced() const { return frames_.load(); }
+
+    // Internal: used by the cameras.
+    int takeButtonPresses() { return buttonPresses_.exchange(0); }
+    void countFrame() { frames_.fetch_add(1); }
+    std::function<void()> onPlugChange;
+
+private:
+    SyntheticCameraOptions options_;
+    std::atomic<bool> plugged_{true};
+    std::atomic<int> buttonPresses_{0};
+    std::atomic<std::uint64_t> frames_{0};
+};
+
+class SyntheticCamera final : public Camera {
+public:
+    explicit SyntheticCamera(std::shared_ptr<SyntheticCameraHub> hub);
+    ~SyntheticCamera() override;
+
+    const CameraInfo &info() const override { return info_; }
+    std::vector<CaptureFormat> formats() const override { return hub_->options().formats; }
+    bool setFormat(const CaptureFormat &format) override;
+    CaptureFormat currentFormat() const override { return format_; }
+    bool hasButton() const override { return hub_->options().hasButton; }
+    bool start(FrameCallback onFrame, ButtonCallback onButton, StreamEndCallback onEnd) override;
+    void stop() override;
+    bool isStreaming() const override { return streaming_; }
+
+private:
+    void run(FrameCallback onFrame, ButtonCallback onButton, StreamEndCallback onEnd);
+
+    std::shared_ptr<SyntheticCameraHub> hub_;
+    CameraInfo info_;
+    CaptureFormat format_;
+    std::atomic<bool> streaming_{false};
+    std::mutex stopMutex_; // guards stopRequested_ for the wake-up
+    std::condition_variable stopWake_;
+    bool stopRequested_ = false;
+    std::thread thread_;
+};
+
+class SyntheticBackend final : public CameraBackend {
+public:
+    explicit SyntheticBackend(std::shared_ptr<SyntheticCameraHub> hub) : hub_(std::move(hub)) {}
+    std::vector<CameraInfo> enumerate() override;
+    std::unique_ptr<Camera> open(const CameraInfo &camera) override;
+
+private:
+    std::shared_ptr<SyntheticCameraHub> hub_;
+};
+
+// Reports the demo camera's unplug and replug like the udev monitor reports real ones.
+class SyntheticDeviceMonitor final : public DeviceMonitor {
+    Q_OBJECT
+public:
+    explicit SyntheticDeviceMonitor(std::shared_ptr<SyntheticCameraHub> hub,
+                                    QObject *parent = nullptr);
+    ~SyntheticDeviceMonitor() override;
+
+private:
+    std::shared_ptr<SyntheticCameraHub> hub_;
+};
+
+// The specimen texture the demo camera pans across, half a frame larger each way.
+QImage renderSpecimen(int width, int height, unsigned seed = 7);
+
+} // namespace quelmar

@@ -1,0 +1,37 @@
+// JPEG files through libjpeg-turbo: baseline stills and thumbnails written straight from BGR
+// frames, and any JPEG the station opens decoded back to BGR.
+#pragma once
+
+#include "image/frame.h"
+
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace quelmar {
+
+inline constexpr int kDefaultJpegQuality = 90;
+// Larger pictures are refused before any pixel memory is taken.
+inline constexpr int kMaxJpegSide = 20000;
+
+// Encodes `frame` as a baseline (sequential, Huffman) JPEG with 4:2:0 chroma. `quality` is
+// 1..100. On failure returns std::nullopt and says why in `error`.
+std::optional<std::vector<std::uint8_t>> encodeJpeg(FrameView frame,
+                                                    int quality = kDefaultJpegQuality,
+                                                    QString *error = nullptr);
+
+// Encodes like encodeJpeg and replaces `path` atomically: a failed write leaves whatever was
+// there before (or nothing).
+bool writeJpeg(const QString &path, FrameView frame, int quality = kDefaultJpegQuality,
+               QString *error = nullptr);
+
+// Decodes a JPEG (baseline or progressive, colour or greyscale) into a BGR frame. Damaged or
+// truncated data, and pictures over kMaxJpegSide, give std::nullopt and the reason.
+std::optional<Frame> decodeJpeg(const std::uint8_t *data, std::size_t size,
+                                QString *error = nullptr);
+std::optional<Frame> readJpeg(const QString &path, QString *error = nullptr);
+
+} // namespace quelmar

@@ -1,0 +1,96 @@
+#include "capture/still_capture.h"
+
+#include "capture/capture_sizes.h"
+
+#include <image/bmp_codec.h>
+#include <image/jpeg_codec.h>
+#include <image/resample.h>
+
+#include <QDir>
+#include <QPainter>
+
+namespace quelmar::station {
+
+namespace {
+constexpr int kThumbnailSize = 60;
+constexpr int kStillJpegQuality = 90;
+} // namespace
+
+int nextStillNumber(const QString &pictureDir, bool bmp, const std::function<void()> &onDirectory)
+{
+    const QString pattern = bmp ? QStringLiteral("*.bmp") : QStringLiteral("*.jpg");
+    const QDir dir(pictureDir);
+    int largest = 0;
+    const QFileInfoList entries =
+        dir.entryInfoList({pattern}, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden |
+                                         QDir::System);
+    for (const QFileInfo &entry : entries) {
+        if (entry.isDir()) {
+            if (onDirectory)
+                onDirectory();
+            continue;
+        }
+        const QString name = entry.fileName();
+        const qsizetype n = name.lastIndexOf(u'N');
+        if (n < 0)
+            continue;
+        QString rest = name.mid(n + 1);
+        const qsizetype dot = rest.lastIndexOf(u'.');
+        if (dot >= 0)
+            rest.truncate(dot);
+        qsizetype digits = 0;
+        while (digits < rest.size() && rest[digits].isDigit() && rest[digits].unicode() < 128)
+            ++digits;
+        bool ok = false;
+        const int number = rest.left(std::min<qsizetype>(digits, 9)).toInt(&ok);
+        if (ok && number > largest)
+            largest = number;
+    }
+    return largest + 1;
+}
+
+QString stillFileName(const QDateTime &t, const QString &magnification, int number, bool bmp)
+{
+    const QDate d = t.date();
+    const QTime tm = t.time();
+    QString name = QStringLiteral("Still_%1-%2-%3_%4%5%6")
+                       .arg(d.year(), 4)
+                       .arg(d.month(), 2, 10, QChar(u'0'))
+                       .arg(d.day(), 2, 10, QChar(u'0'))
+                       .arg(tm.hour(), 2, 10, QChar(u'0'))
+                       .arg(tm.minute(), 2, 10, QChar(u'0'))
+                       .arg(tm.second(), 2, 10, QChar(u'0'));
+    if (!magnification.isEmpty())
+        name += u'_' + magnification + QStringLiteral("X");
+    name += QStringLiteral("_N%1").arg(number, 4, 10, QChar(u'0'));
+    return name + (bmp ? QStringLiteral(".bmp") : QStringLiteral(".jpg"));
+}
+
+StillResult saveStill(Frame &frame, const StillRequest &request)
+{
+    StillResult result;
+    if (frame.empty())
+        return result;
+    const int number = nextStillNumber(request.pictureDir, request.bmp, request.onDirectoryEntry);
+    const QString name = stillFileName(request.localTime, request.magnification, number, request.bmp);
+    result.fullSizePath = request.fullSizeDir + u'/' + name;
+    result.thumbnailPath = request.pictureDir + u'/' + name;
+
+    if (request.drawOverlays) {
+        // Paint straight into the frame's bytes: no copy of a full-size picture.
+        QImage picture(frame.data(), frame.width(), frame.height(), frame.width() * 3,
+                       QImage::Format_BGR888);
+        request.drawOverlays(picture, overlayScaleFor(frame.width(), frame.height()));
+    }
+    Frame thumb = resizeNearest(frame.view(), kThumbnailSize, kThumbnailSize);
+    if (request.bmp) {
+        result.written = writeBmp(result.fullSizePath, frame.view()) &&
+                         writeBmp(result.thumbnailPath, thumb.view());
+    } else {
+        result.written = writeJpeg(result.fullSizePath, frame.view(), kStillJpegQuality) &&
+                         writeJpeg(result.thumbnailPath, thumb.view(), kStillJpegQuality);
+    }
+    return result;
+}
+
+} // namespace quelmar::station

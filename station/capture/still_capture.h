@@ -1,0 +1,45 @@
+// Stills: numbering by the files already in the picture directory, the file name with the
+// date, time and magnification, overlays drawn at the size's scale, and the full-size
+// picture plus its 60 x 60 thumbnail under one name.
+#pragma once
+
+#include <image/frame.h>
+
+#include <QDateTime>
+#include <QImage>
+#include <QString>
+
+#include <functional>
+
+namespace quelmar::station {
+
+// One more than the largest number after the last "N" among the picture directory's files
+// of the format; `onDirectory` is told about entries of that pattern that are directories.
+int nextStillNumber(const QString &pictureDir, bool bmp,
+                    const std::function<void()> &onDirectory = {});
+
+// "Still_2026-12-08_101530_60X_N0001.jpg", or "..._101530_N0001.jpg" without magnification.
+QString stillFileName(const QDateTime &localTime, const QString &magnification, int number,
+                      bool bmp);
+
+struct StillRequest {
+    QString pictureDir;  // thumbnails
+    QString fullSizeDir; // full-size pictures
+    QString magnification;
+    bool bmp = false;
+    QDateTime localTime = QDateTime::currentDateTime();
+    // Draws the still overlays and the live shapes at the given scale.
+    std::function<void(QImage &picture, double scale)> drawOverlays;
+    std::function<void()> onDirectoryEntry;
+};
+
+struct StillResult {
+    bool written = false;
+    QString fullSizePath;
+    QString thumbnailPath;
+};
+
+// Draws the overlays into `frame` (in place) and writes both files.
+StillResult saveStill(Frame &frame, const StillRequest &request);
+
+} // namespace quelmar::station

@@ -1,0 +1,108 @@
+#include "capture/capture_sizes.h"
+#include "capture/preview_widget.h"
+#include "recording_sound.h"
+#include "scripted_prompt.h"
+#include "shell/cap_config.h"
+#include "shell/command_ids.h"
+#include "shell/scopedesk_dlg.h"
+#include "shell/station_paths.h"
+#include "temp_home.h"
+
+#include <camera/synthetic/synthetic_camera.h>
+
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+using namespace quelmar::station;
+using namespace quelmar;
+
+namespace {
+
+class CaptureWindowTest : public ::testing::Test {
+protected:
+    test::TempHome home;
+    test::ScriptedPrompt prompt;
+    test::RecordingSound sound;
+    std::shared_ptr<SyntheticCameraHub> hub = std::make_shared<SyntheticCameraHub>();
+    SyntheticBackend backend{hub};
+    SyntheticDeviceMonitor monitor{hub};
+    std::unique_ptr<CScopeDeskDlg> window;
+
+    void SetUp() override
+    {
+        qputenv("SCOPEDESK_SHARE_DIR", home.path().toLocal8Bit());
+        // Start at 640x480 so the demo camera runs fast.
+        CapConfig c;
+        c.avgTimePerFrame = 333333;
+        c.bmi.width = 640;
+        c.bmi.height = 480;
+        writeCapConfig(StationPaths::capConfigFile(), c);
+        window = std::make_unique<CScopeDeskDlg>(StationServices{&prompt, &sound, &monitor, &backend});
+    }
+
+    QString identify(const QString &path)
+    {
+        int rc = -1;
+        const QByteArray out = test::runTool(QStringLiteral("/usr/bin/identify"),
+                                             {QStringLiteral("-format"), QStringLiteral("%m %w %h"), path}, &rc);
+        return rc == 0 ? QString::fromLatin1(out) : QString();
+    }
+
+    bool waitFor(const std::function<bool()> &condition)
+    {
+        for (int i = 0; i < 100 && !condition(); ++i) {
+            QSignalSpy spy(&monitor, &DeviceMonitor::deviceChanged);
+            spy.wait(50);
+        }
+        return condition();
+    }
+};
+
+TEST_F(CaptureWindowTest, TakePictureWritesTheStillAndItsThumbnail)
+{
+    ASSERT_TRUE(window->isConnected());
+    EXPECT_TRUE(window->preview()->statusText().isEmpty());
+    EXPECT_EQ(window->sensorClass(), 3);
+    QSignalSpy saved(window.get(), &CScopeDeskDlg::stillSaved);
+    window->onCommand(cmd::TakePicture);
+    ASSERT_TRUE(saved.wait(5000));
+    const QString thumbnail = saved.at(0).at(0).toString();
+    const QString fullSize = QFileInfo(thumbnail).path() + QStringLiteral("/tmp/") + QFileInfo(thumbnail).fileName();
+    EXPECT_TRUE(QFileInfo(thumbnail).fileName().endsWith(QStringLiteral("_60X_N0001.jpg")));
+    EXPECT_EQ(identify(fullSize), QStringLiteral("JPEG 640 480"));
+    EXPECT_EQ(identify(thumbnail), QStringLiteral("JPEG 60 60"));
+    ASSERT_FALSE(sound.played().empty());
+    EXPECT_EQ(sound.played().front(), Sound::Shutter);
+
+    // BMP stills number on their own.
+    window->settings().imageFormat = 1;
+    window->onCommand(cmd::TakePicture);
+    ASSERT_TRUE(saved.wait(5000));
+    EXPECT_TRUE(saved.at(1).at(0).toString().endsWith(QStringLiteral("_N0001.bmp")));
+    EXPECT_EQ(identify(saved.at(1).at(0).toString()), QStringLiteral("BMP 60 60"));
+}
+
+TEST_F(CaptureWindowTest, UnplugAndReplugGoThroughOneRecheckEach)
+{
+    ASSERT_TRUE(window->isConnected());
+    hub->unplug();
+    ASSERT_TRUE(waitFor([&] { return window->recheckCount() == 1; }));
+    EXPECT_FALSE(window->isConnected());
+    EXPECT_FALSE(window->preview()->statusText().isEmpty());
+    hub->replug();
+    ASSERT_TRUE(waitFor([&] { return window->recheckCount() == 2; }));
+    EXPECT_TRUE(window->isConnected());
+}
+
+TEST_F(CaptureWindowTest, PreviewOffIsTheBrowsingStateAndRefusesStills)
+{
+    window->onCommand(cmd::Preview);
+    EXPECT_FALSE(window->isPreviewDown());
+    window->onCommand(cmd::TakePicture);
+    EXPECT_EQ(prompt.lastText(), QStringLiteral("Please return to the preview state"));
+    window->onCommand(cmd::Preview);
+    EXPECT_TRUE(window->isPreviewDown());
+}
+
+} // namespace
