@@ -112,7 +112,7 @@ std::vector<std::string> buttonCandidates(std::string_view usbDevicePath,
     if (usbDevicePath.empty())
         return nodes;
     for (const InputCandidate &input : inputs) {
-        if (isEventNode(input.devnode) &&
+        if (input.usbDevicePath == usbDevicePath && isEventNode(input.devnode) &&
             keyBitmapHas(input.keyCapabilities, KEY_CAMERA))
             nodes.push_back(input.devnode);
     }

@@ -65,7 +65,7 @@ CaptureLoop::Exit CaptureLoop::run(const FrameCallback &onFrame, const ButtonCal
             qCWarning(lcV4l2) << "poll failed" << qt_error_string(errno);
             return Exit::Ended;
         }
-        if (stopRequested_)
+        if (watched[Wake].revents != 0 || stopRequested_)
             return Exit::Stopped;
         // Presses come first: a press just before the camera goes is still a still.
         if (watchedCount == 3 && !readButton(onButton, watched[Button].revents))

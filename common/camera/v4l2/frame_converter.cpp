@@ -32,7 +32,7 @@ bool FrameConverter::setSource(const v4l2_format &native)
     target_.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
     target_.fmt.pix.width = pix.width;
     target_.fmt.pix.height = pix.height;
-    target_.fmt.pix.pixelformat = V4L2_PIX_FMT_RGB24;
+    target_.fmt.pix.pixelformat = V4L2_PIX_FMT_BGR24;
     target_.fmt.pix.field = V4L2_FIELD_NONE;
     target_.fmt.pix.bytesperline = pix.width * 3;
     target_.fmt.pix.sizeimage = pix.width * pix.height * 3;
