@@ -21,7 +21,10 @@ constexpr std::int64_t kMaxFileSize = kMaxSide * kMaxSide * 4 + (1 << 16);
 constexpr std::uint32_t kCompressionNone = 0;
 constexpr std::uint32_t kCompressionBitFields = 3;
 
-std::uint16_t readU16(const std::uint8_t *p) { return std::uint16_t(p[0] | p[1] << 8); }
+std::uint16_t readU16(const std::uint8_t *p)
+{
+    return std::uint16_t(p[0] | p[1] << 8);
+}
 
 std::uint32_t readU32(const std::uint8_t *p)
 {
@@ -55,9 +58,9 @@ struct DibLayout {
     bool topDown = false;
     int bitCount = 0;
     std::size_t paletteOffset = 0;
-    std::uint32_t paletteEntries = 0; // only for 1/4/8 bits
-    std::uint64_t tableEnd = 0;       // where the pixels of a packed DIB start
-    std::uint64_t neededTableEnd = 0; // end of what decoding reads from masks and palette
+    std::uint32_t paletteEntries = 0;        // only for 1/4/8 bits
+    std::uint64_t tableEnd = 0;              // where the pixels of a packed DIB start
+    std::uint64_t neededTableEnd = 0;        // end of what decoding reads from masks and palette
     std::array<int, 3> channelByte{0, 1, 2}; // 32 bits: byte of blue, green, red in a pixel
     std::uint32_t declaredImageSize = 0;
     std::uint64_t rowStride = 0;
@@ -93,8 +96,7 @@ bool readBitFields(const std::uint8_t *masks, DibLayout &layout, QString *error)
     return true;
 }
 
-std::optional<DibLayout> parseInfoHeader(const std::uint8_t *dib, std::size_t size,
-                                         QString *error)
+std::optional<DibLayout> parseInfoHeader(const std::uint8_t *dib, std::size_t size, QString *error)
 {
     if (size < kInfoHeaderSize) {
         setError(error, QStringLiteral("the info header is cut off"));
@@ -162,15 +164,15 @@ std::optional<DibLayout> parseInfoHeader(const std::uint8_t *dib, std::size_t si
     if (indexed) {
         const std::uint32_t maxEntries = 1u << bitCount;
         if (coloursUsed > maxEntries) {
-            setError(error,
-                     QStringLiteral("%1 palette entries for %2 bits").arg(coloursUsed).arg(bitCount));
+            setError(
+                error,
+                QStringLiteral("%1 palette entries for %2 bits").arg(coloursUsed).arg(bitCount));
             return std::nullopt;
         }
         layout.paletteEntries = coloursUsed == 0 ? maxEntries : coloursUsed;
     }
     // True-colour files may carry an optional colour table; a packed DIB's pixels follow it.
-    layout.tableEnd =
-        layout.paletteOffset + (indexed ? layout.paletteEntries : tableEntries) * 4;
+    layout.tableEnd = layout.paletteOffset + (indexed ? layout.paletteEntries : tableEntries) * 4;
     layout.neededTableEnd = layout.paletteOffset + std::uint64_t(layout.paletteEntries) * 4;
     if (layout.neededTableEnd > size) {
         setError(error, QStringLiteral("the colour table is cut off"));
@@ -185,8 +187,8 @@ std::optional<DibLayout> parseInfoHeader(const std::uint8_t *dib, std::size_t si
 
 // Copies the pixels of `layout` into a packed BGR frame. `pixels` holds at least
 // layout.pixelBytes bytes, `palette` the palette entries.
-void convertPixels(const DibLayout &layout, const std::uint8_t *palette,
-                   const std::uint8_t *pixels, Frame &out)
+void convertPixels(const DibLayout &layout, const std::uint8_t *palette, const std::uint8_t *pixels,
+                   Frame &out)
 {
     const int width = layout.width;
     std::array<std::array<std::uint8_t, 3>, 256> colours{}; // indices past the table show black
@@ -336,9 +338,10 @@ std::optional<Frame> decodeBmp(const std::uint8_t *data, std::size_t size, QStri
         return std::nullopt;
     const std::uint64_t pixelOffset = readU32(data + 10);
     if (pixelOffset < kFileHeaderSize + layout->neededTableEnd || pixelOffset > size) {
-        setError(error, QStringLiteral("pixel offset %1 lies outside the pixel area of a %2-byte file")
-                            .arg(pixelOffset)
-                            .arg(size));
+        setError(error,
+                 QStringLiteral("pixel offset %1 lies outside the pixel area of a %2-byte file")
+                     .arg(pixelOffset)
+                     .arg(size));
         return std::nullopt;
     }
     return decodeLaidOut(*layout, data + kFileHeaderSize + layout->paletteOffset,

@@ -181,8 +181,8 @@ bool runDecompression(Decompression &job, const std::uint8_t *data, std::size_t 
     jpeg_read_header(&job.info, TRUE);
     if (job.info.image_width > JDIMENSION(kMaxJpegSide) ||
         job.info.image_height > JDIMENSION(kMaxJpegSide)) {
-        std::snprintf(job.errors.message, sizeof job.errors.message,
-                      "implausible size %u x %u", job.info.image_width, job.info.image_height);
+        std::snprintf(job.errors.message, sizeof job.errors.message, "implausible size %u x %u",
+                      job.info.image_width, job.info.image_height);
         return false;
     }
     job.info.out_color_space = JCS_EXT_BGR;
@@ -207,9 +207,9 @@ bool runDecompression(Decompression &job, const std::uint8_t *data, std::size_t 
 std::optional<std::vector<std::uint8_t>> encodeJpeg(FrameView frame, int quality, QString *error)
 {
     if (frame.empty() || frame.width > kMaxJpegSide || frame.height > kMaxJpegSide) {
-        setError(error, QStringLiteral("cannot encode a %1 x %2 picture")
-                            .arg(frame.width)
-                            .arg(frame.height));
+        setError(
+            error,
+            QStringLiteral("cannot encode a %1 x %2 picture").arg(frame.width).arg(frame.height));
         return std::nullopt;
     }
     if (quality < 1 || quality > 100) {
@@ -237,8 +237,7 @@ bool writeJpeg(const QString &path, FrameView frame, int quality, QString *error
         return false;
     }
     const qint64 size = qint64(bytes->size());
-    if (file.write(reinterpret_cast<const char *>(bytes->data()), size) != size ||
-        !file.commit()) {
+    if (file.write(reinterpret_cast<const char *>(bytes->data()), size) != size || !file.commit()) {
         setError(error, QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
         return false; // QSaveFile drops the unfinished temporary file
     }

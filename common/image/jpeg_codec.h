@@ -19,9 +19,8 @@ inline constexpr int kMaxJpegSide = 20000;
 
 // Encodes `frame` as a baseline (sequential, Huffman) JPEG with 4:2:0 chroma. `quality` is
 // 1..100. On failure returns std::nullopt and says why in `error`.
-std::optional<std::vector<std::uint8_t>> encodeJpeg(FrameView frame,
-                                                    int quality = kDefaultJpegQuality,
-                                                    QString *error = nullptr);
+std::optional<std::vector<std::uint8_t>>
+encodeJpeg(FrameView frame, int quality = kDefaultJpegQuality, QString *error = nullptr);
 
 // Encodes like encodeJpeg and replaces `path` atomically: a failed write leaves whatever was
 // there before (or nothing).

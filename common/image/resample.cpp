@@ -15,8 +15,7 @@ public:
           stepRemainder_(2 * std::int64_t(from) % denominator_),
           position_(std::int64_t(from) / denominator_),
           remainder_(std::int64_t(from) % denominator_)
-    {
-    }
+    {}
 
     int position() const { return int(position_); }
 

@@ -1,71 +1,20 @@
 #include "library/image_operations.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <new>
 #include <utility>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <tmmintrin.h>
+#define QUELMAR_HAS_SSSE3_KERNELS 1
+#endif
 
 namespace quelmar::station {
 namespace {
 
 using Byte = std::uint8_t;
-using Bytes16 [[gnu::vector_size(16)]] = Byte;
-using Bytes8 [[gnu::vector_size(8)]] = Byte;
-using Words8 [[gnu::vector_size(16)]] = std::uint16_t;
-
-// Pixels are 3 bytes, vectors 16: the kernels work on blocks of 16 pixels, 48 bytes, and
-// move bytes inside a block with shuffles. A map names the source byte of output byte j.
-constexpr int kBlockPixels = 16;
-constexpr int kBlockBytes = 48;
-
-struct ReversedPixels {
-    static constexpr int at(int j) { return 3 * (kBlockPixels - 1 - j / 3) + j % 3; }
-};
-template <int kChannel> struct ChannelInAll { // every byte of a pixel takes one channel
-    static constexpr int at(int j) { return 3 * (j / 3) + kChannel; }
-};
-struct ChannelPlanes { // 16 blues, 16 greens, 16 reds
-    static constexpr int at(int j) { return 3 * (j % kBlockPixels) + j / kBlockPixels; }
-};
-struct TripledBytes { // 16 bytes, each repeated for the three bytes of a pixel
-    static constexpr int at(int j) { return j / 3; }
-};
-
-// Output vector kOut of a block. Indices 0..31 lie in the first two input vectors, 32..47
-// in the last two; a constant mask picks between the two shuffles.
-template <class Map, int kOut, int... J>
-[[gnu::always_inline]] inline Bytes16 gather16(const Bytes16 *in, std::integer_sequence<int, J...>)
-{
-    constexpr auto fromLow = [](int i) { return i < 32 ? i : 0; };
-    constexpr auto fromHigh = [](int i) { return i >= 32 ? i - 16 : 0; };
-    const Bytes16 low = __builtin_shufflevector(in[0], in[1], fromLow(Map::at(kOut * 16 + J))...);
-    const Bytes16 high =
-        __builtin_shufflevector(in[1], in[2], fromHigh(Map::at(kOut * 16 + J))...);
-    const Bytes16 useHigh = {Byte(Map::at(kOut * 16 + J) >= 32 ? 0xff : 0)...};
-    return (low & ~useHigh) | (high & useHigh);
-}
-
-// dst[j] = src[Map::at(j)] for one block; src holds kInBytes bytes, src and dst may overlap.
-// Without vector shuffles (x86-64's baseline has none) plain byte moves are faster than the
-// compiler's emulation of them.
-template <bool kShuffle, class Map, int kInBytes = kBlockBytes>
-[[gnu::always_inline]] inline void permuteBlock(const Byte *src, Byte *dst)
-{
-    if constexpr (kShuffle) {
-        Bytes16 in[3] = {};
-        std::memcpy(in, src, kInBytes);
-        const auto lanes = std::make_integer_sequence<int, 16>{};
-        const Bytes16 out[3] = {gather16<Map, 0>(in, lanes), gather16<Map, 1>(in, lanes),
-                                gather16<Map, 2>(in, lanes)};
-        std::memcpy(dst, out, kBlockBytes);
-    } else {
-        Byte in[kBlockBytes] = {};
-        std::memcpy(in, src, kInBytes);
-        [&]<int... J>(std::integer_sequence<int, J...>) {
-            ((dst[J] = in[Map::at(J)]), ...);
-        }(std::make_integer_sequence<int, kBlockBytes>{});
-    }
-}
 
 // The grey value of the segmentation, exactly as the formula is written: in double.
 Byte exactGrey(const Byte *pixel)
@@ -74,7 +23,7 @@ Byte exactGrey(const Byte *pixel)
 }
 
 // Mathematically the grey value is (59 G + 11 B + 30 R + 50) / 100 in integers. The two
-// differ only when that division is exact: there the double sum may land just below the
+// differ only where that division is exact: there the double sum may land just below the
 // integer. Those colours (1 in 100) are recomputed in double; the last one is remembered
 // because they come in runs on flat areas.
 class BoundaryGrey {
@@ -94,152 +43,279 @@ private:
     Byte grey_ = 0;
 };
 
-// Grey values of 16 pixels given as planes; true when one of them needs the double formula.
-[[gnu::always_inline]] inline bool integerGrey(const Byte *planes, Byte *grey)
-{
-    Words8 exact = {};
-    for (int half = 0; half < 2; ++half) {
-        Bytes8 blue, green, red;
-        std::memcpy(&blue, planes + 8 * half, 8);
-        std::memcpy(&green, planes + 16 + 8 * half, 8);
-        std::memcpy(&red, planes + 32 + 8 * half, 8);
-        const Words8 sum = __builtin_convertvector(green, Words8) * 59 +
-                           __builtin_convertvector(blue, Words8) * 11 +
-                           __builtin_convertvector(red, Words8) * 30 + 50;
-        const Words8 value = sum / 100;
-        exact |= Words8(sum - value * 100 == 0);
-        const Bytes8 narrow = __builtin_convertvector(value, Bytes8);
-        std::memcpy(grey + 8 * half, &narrow, 8);
-    }
-    std::uint64_t flags[2];
-    std::memcpy(flags, &exact, sizeof flags);
-    return (flags[0] | flags[1]) != 0;
-}
-
-// The kernels that move bytes between the pixels of a block, for either kind of permute.
-template <bool kShuffle> struct PixelKernels {
-    static void reverse(const Byte *src, Byte *dst, std::size_t count)
-    {
-        const Byte *from = src + count * 3;
-        std::size_t i = 0;
-        for (; i + kBlockPixels <= count; i += kBlockPixels, dst += kBlockBytes) {
-            from -= kBlockBytes;
-            permuteBlock<kShuffle, ReversedPixels>(from, dst);
-        }
-        for (; i < count; ++i, dst += 3) {
-            from -= 3;
-            std::memcpy(dst, from, 3);
-        }
-    }
-
-    template <int kChannel> static void spread(Byte *pixels, std::size_t count)
-    {
-        std::size_t i = 0;
-        for (; i + kBlockPixels <= count; i += kBlockPixels, pixels += kBlockBytes)
-            permuteBlock<kShuffle, ChannelInAll<kChannel>>(pixels, pixels);
-        for (; i < count; ++i, pixels += 3)
-            pixels[0] = pixels[1] = pixels[2] = pixels[kChannel];
-    }
-
-    static void grey(const Byte *src, Byte *grey, std::size_t count)
-    {
-        BoundaryGrey boundary;
-        std::size_t i = 0;
-        for (; i + kBlockPixels <= count; i += kBlockPixels, src += kBlockBytes) {
-            Byte planes[kBlockBytes];
-            permuteBlock<kShuffle, ChannelPlanes>(src, planes);
-            if (integerGrey(planes, grey)) {
-                for (int k = 0; k < kBlockPixels; ++k) {
-                    const Byte *pixel = src + 3 * k;
-                    if ((59 * pixel[1] + 11 * pixel[0] + 30 * pixel[2] + 50) % 100 == 0)
-                        grey[k] = boundary(pixel);
-                }
-            }
-            grey += kBlockPixels;
-        }
-        for (; i < count; ++i, src += 3)
-            *grey++ = exactGrey(src);
-    }
-
-    static void binary(const Byte *grey, Byte *dst, std::size_t count, int threshold)
-    {
-        Bytes16 limit;
-        for (int k = 0; k < 16; ++k)
-            limit[k] = Byte(threshold);
-        std::size_t i = 0;
-        for (; i + kBlockPixels <= count; i += kBlockPixels, grey += kBlockPixels) {
-            Bytes16 values;
-            std::memcpy(&values, grey, 16);
-            const auto white = values >= limit; // all bits set where white
-            Byte mask[16];
-            std::memcpy(mask, &white, 16);
-            permuteBlock<kShuffle, TripledBytes, 16>(mask, dst + 3 * i);
-        }
-        for (; i < count; ++i, ++grey)
-            std::memset(dst + 3 * i, *grey < threshold ? 0 : 255, 3);
-    }
-};
-
+// Kernels of the operations that move bytes between the channels and pixels of a row.
 struct KernelTable {
-    void (*reverse)(const Byte *src, Byte *dst, std::size_t count);
-    void (*spread[3])(Byte *pixels, std::size_t count); // by channel: blue, green, red
+    void (*reverse)(const Byte *src, Byte *dst, std::size_t count); // pixel order reversed
+    void (*spread[3])(Byte *pixels, std::size_t count); // every byte takes blue, green or red
     void (*grey)(const Byte *src, Byte *grey, std::size_t count);
     void (*binary)(const Byte *grey, Byte *dst, std::size_t count, int threshold);
 };
 
-template <bool kShuffle> constexpr KernelTable kernelTable()
+// Plain loops, for any processor and for the few pixels after the last full vector block.
+namespace portable {
+
+void reverse(const Byte *src, Byte *dst, std::size_t count)
 {
-    using K = PixelKernels<kShuffle>;
-    return {K::reverse,
-            {K::template spread<0>, K::template spread<1>, K::template spread<2>},
-            K::grey,
-            K::binary};
+    const Byte *from = src + count * 3;
+    for (std::size_t i = 0; i < count; ++i, dst += 3) {
+        from -= 3;
+        dst[0] = from[0];
+        dst[1] = from[1];
+        dst[2] = from[2];
+    }
 }
 
-constexpr KernelTable kPortableKernels = kernelTable<false>();
+template <int kChannel> void spread(Byte *pixels, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i, pixels += 3) {
+        const Byte value = pixels[kChannel];
+        pixels[0] = value;
+        pixels[1] = value;
+        pixels[2] = value;
+    }
+}
 
-#if defined(__x86_64__) || defined(__i386__)
-// Copies of the shuffling kernels built for SSSE3, used only when the processor has it.
-#define QUELMAR_SSSE3 [[gnu::target("ssse3"), gnu::flatten]]
-QUELMAR_SSSE3 void reverseSsse3(const Byte *src, Byte *dst, std::size_t count)
+void grey(const Byte *src, Byte *grey, std::size_t count)
 {
-    PixelKernels<true>::reverse(src, dst, count);
+    BoundaryGrey boundary;
+    for (std::size_t i = 0; i < count; ++i, src += 3) {
+        const int sum = 59 * src[1] + 11 * src[0] + 30 * src[2] + 50;
+        grey[i] = sum % 100 == 0 ? boundary(src) : Byte(sum / 100);
+    }
 }
-QUELMAR_SSSE3 void spreadBlueSsse3(Byte *pixels, std::size_t count)
+
+void binary(const Byte *grey, Byte *dst, std::size_t count, int threshold)
 {
-    PixelKernels<true>::spread<0>(pixels, count);
+    for (std::size_t i = 0; i < count; ++i, dst += 3)
+        std::memset(dst, grey[i] < threshold ? 0 : 255, 3);
 }
-QUELMAR_SSSE3 void spreadGreenSsse3(Byte *pixels, std::size_t count)
+
+constexpr KernelTable kKernels = {reverse, {spread<0>, spread<1>, spread<2>}, grey, binary};
+
+} // namespace portable
+
+#ifdef QUELMAR_HAS_SSSE3_KERNELS
+// Pixels are 3 bytes, vectors 16: these kernels take blocks of 16 pixels (three vectors) and
+// move bytes with SSSE3's byte shuffle, which x86-64's baseline lacks; without it the
+// compiler leaves such loops scalar. They run only when the processor has SSSE3.
+namespace ssse3 {
+
+#define QUELMAR_SSSE3_INLINE [[gnu::target("ssse3"), gnu::always_inline]] inline
+#define QUELMAR_SSSE3 [[gnu::target("ssse3")]]
+
+constexpr int kBlockPixels = 16;
+constexpr int kBlockBytes = 48;
+constexpr int kZero = -1;
+
+// A block map names for output byte j the input byte it takes, or kZero.
+struct ReversedPixels {
+    static constexpr int kOutputs = 3;
+    static constexpr int at(int j) { return 3 * (kBlockPixels - 1 - j / 3) + j % 3; }
+};
+template <int kChannel> struct ChannelInAll {
+    static constexpr int kOutputs = 3;
+    static constexpr int at(int j) { return 3 * (j / 3) + kChannel; }
+};
+struct TripledBytes { // the first 16 bytes, each three times
+    static constexpr int kOutputs = 3;
+    static constexpr int at(int j) { return j / 3; }
+};
+// Blue-green byte pairs of pixels 0..7 and 8..15, then red with a zero byte for the same.
+struct GreyPairs {
+    static constexpr int kOutputs = 4;
+    static constexpr int at(int j)
+    {
+        const int pixel = j % 16 / 2 + (j / 16 % 2) * 8;
+        const bool second = j % 2 == 1;
+        if (j < 32)
+            return 3 * pixel + (second ? 1 : 0);
+        return second ? kZero : 3 * pixel + 2;
+    }
+};
+
+// The shuffle control that takes from input vector `input` the bytes output vector `output`
+// needs, zeroing the others (control bytes with the top bit set), so the parts can be ORed.
+template <class Map> struct Shuffles {
+    using Control = std::array<std::int8_t, 16>;
+    static constexpr auto controls = [] {
+        std::array<std::array<Control, 3>, Map::kOutputs> all{};
+        for (int output = 0; output < Map::kOutputs; ++output) {
+            for (int input = 0; input < 3; ++input) {
+                for (int lane = 0; lane < 16; ++lane) {
+                    const int from = Map::at(output * 16 + lane);
+                    const bool here = from != kZero && from / 16 == input;
+                    all[output][input][lane] = std::int8_t(here ? from % 16 : -128);
+                }
+            }
+        }
+        return all;
+    }();
+    static constexpr bool uses(int output, int input)
+    {
+        for (const std::int8_t lane : controls[output][input]) {
+            if (lane >= 0)
+                return true;
+        }
+        return false;
+    }
+};
+
+template <class Map, int kOutput, int kInput> QUELMAR_SSSE3_INLINE __m128i part(const __m128i *in)
 {
-    PixelKernels<true>::spread<1>(pixels, count);
+    if constexpr (Shuffles<Map>::uses(kOutput, kInput)) {
+        const auto &control = Shuffles<Map>::controls[kOutput][kInput];
+        return _mm_shuffle_epi8(in[kInput],
+                                _mm_loadu_si128(reinterpret_cast<const __m128i *>(&control)));
+    } else {
+        return _mm_setzero_si128();
+    }
 }
-QUELMAR_SSSE3 void spreadRedSsse3(Byte *pixels, std::size_t count)
+
+template <class Map, int kOutput> QUELMAR_SSSE3_INLINE __m128i gather(const __m128i *in)
 {
-    PixelKernels<true>::spread<2>(pixels, count);
+    return _mm_or_si128(_mm_or_si128(part<Map, kOutput, 0>(in), part<Map, kOutput, 1>(in)),
+                        part<Map, kOutput, 2>(in));
 }
-QUELMAR_SSSE3 void greySsse3(const Byte *src, Byte *grey, std::size_t count)
+
+QUELMAR_SSSE3_INLINE void loadBlock(const Byte *src, __m128i *in)
 {
-    PixelKernels<true>::grey(src, grey, count);
+    for (int k = 0; k < 3; ++k)
+        in[k] = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + 16 * k));
 }
-QUELMAR_SSSE3 void binarySsse3(const Byte *grey, Byte *dst, std::size_t count, int threshold)
+
+QUELMAR_SSSE3_INLINE void storeBlock(Byte *dst, const __m128i *out)
 {
-    PixelKernels<true>::binary(grey, dst, count, threshold);
+    for (int k = 0; k < 3; ++k)
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 16 * k), out[k]);
 }
+
+// One block of three vectors through a three-output map; src and dst may be the same.
+template <class Map> QUELMAR_SSSE3_INLINE void permuteBlock(const Byte *src, Byte *dst)
+{
+    __m128i in[3];
+    loadBlock(src, in);
+    const __m128i out[3] = {gather<Map, 0>(in), gather<Map, 1>(in), gather<Map, 2>(in)};
+    storeBlock(dst, out);
+}
+
+QUELMAR_SSSE3 void reverse(const Byte *src, Byte *dst, std::size_t count)
+{
+    const Byte *from = src + count * 3;
+    std::size_t i = 0;
+    for (; i + kBlockPixels <= count; i += kBlockPixels, dst += kBlockBytes) {
+        from -= kBlockBytes;
+        permuteBlock<ReversedPixels>(from, dst);
+    }
+    portable::reverse(src, dst, count - i); // the first pixels of the row come last
+}
+
+template <int kChannel> QUELMAR_SSSE3 void spread(Byte *pixels, std::size_t count)
+{
+    std::size_t i = 0;
+    for (; i + kBlockPixels <= count; i += kBlockPixels, pixels += kBlockBytes)
+        permuteBlock<ChannelInAll<kChannel>>(pixels, pixels);
+    portable::spread<kChannel>(pixels, count - i);
+}
+
+// Integer grey values of one block; returns the pixels on a rounding boundary, bit k for
+// pixel k. Unsigned pixel bytes times signed weight bytes, added pairwise: blue * 11 +
+// green * 59 and red * 30 + 1 * 50; the sums stay below 25551, inside 16 bits.
+QUELMAR_SSSE3_INLINE unsigned integerGreyBlock(const Byte *src, Byte *grey)
+{
+    __m128i in[3];
+    loadBlock(src, in);
+    const __m128i pairs[4] = {gather<GreyPairs, 0>(in), gather<GreyPairs, 1>(in),
+                              gather<GreyPairs, 2>(in), gather<GreyPairs, 3>(in)};
+    __m128i value[2];
+    __m128i exact[2];
+    for (int half = 0; half < 2; ++half) {
+        const __m128i red = _mm_or_si128(pairs[2 + half], _mm_set1_epi16(1 << 8));
+        const __m128i sum =
+            _mm_add_epi16(_mm_maddubs_epi16(pairs[half], _mm_set1_epi16(59 << 8 | 11)),
+                          _mm_maddubs_epi16(red, _mm_set1_epi16(50 << 8 | 30)));
+        // sum / 100 == (sum * 5243) >> 19 for every sum up to 25550
+        value[half] = _mm_srli_epi16(_mm_mulhi_epu16(sum, _mm_set1_epi16(5243)), 3);
+        exact[half] = _mm_cmpeq_epi16(sum, _mm_mullo_epi16(value[half], _mm_set1_epi16(100)));
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(grey), _mm_packus_epi16(value[0], value[1]));
+    return unsigned(_mm_movemask_epi8(_mm_packs_epi16(exact[0], exact[1])));
+}
+
+QUELMAR_SSSE3 void grey(const Byte *src, Byte *grey, std::size_t count)
+{
+    BoundaryGrey boundary;
+    // Boundary pixels are noted per chunk and fixed after it: a branch per block on whether
+    // one of its pixels is on a boundary would be mispredicted too often.
+    constexpr std::size_t kChunkBlocks = 64;
+    std::array<std::uint32_t, kChunkBlocks> pendingBlock;
+    std::array<std::uint32_t, kChunkBlocks> pendingPixels;
+    const std::size_t blocks = count / kBlockPixels;
+    for (std::size_t first = 0; first < blocks; first += kChunkBlocks) {
+        const std::size_t end = std::min(blocks, first + kChunkBlocks);
+        std::size_t pending = 0;
+        for (std::size_t block = first; block < end; ++block) {
+            const unsigned pixels =
+                integerGreyBlock(src + block * kBlockBytes, grey + block * kBlockPixels);
+            pendingBlock[pending] = std::uint32_t(block);
+            pendingPixels[pending] = pixels;
+            pending += pixels != 0;
+        }
+        for (std::size_t p = 0; p < pending; ++p) {
+            const std::size_t base = std::size_t(pendingBlock[p]) * kBlockPixels;
+            for (unsigned pixels = pendingPixels[p]; pixels != 0; pixels &= pixels - 1) {
+                const std::size_t k = base + std::size_t(std::countr_zero(pixels));
+                grey[k] = boundary(src + 3 * k);
+            }
+        }
+    }
+    const std::size_t done = blocks * kBlockPixels;
+    portable::grey(src + 3 * done, grey + done, count - done);
+}
+
+QUELMAR_SSSE3 void binary(const Byte *grey, Byte *dst, std::size_t count, int threshold)
+{
+    const __m128i limit = _mm_set1_epi8(char(threshold));
+    std::size_t i = 0;
+    for (; i + kBlockPixels <= count; i += kBlockPixels, grey += kBlockPixels, dst += kBlockBytes) {
+        const __m128i values = _mm_loadu_si128(reinterpret_cast<const __m128i *>(grey));
+        // Unsigned value >= threshold: the larger of the two is the value itself.
+        const __m128i in[3] = {_mm_cmpeq_epi8(_mm_max_epu8(values, limit), values)};
+        const __m128i out[3] = {gather<TripledBytes, 0>(in), gather<TripledBytes, 1>(in),
+                                gather<TripledBytes, 2>(in)};
+        storeBlock(dst, out);
+    }
+    portable::binary(grey, dst, count - i, threshold);
+}
+
+#undef QUELMAR_SSSE3_INLINE
 #undef QUELMAR_SSSE3
 
-constexpr KernelTable kShuffleKernels = {
-    reverseSsse3, {spreadBlueSsse3, spreadGreenSsse3, spreadRedSsse3}, greySsse3, binarySsse3};
+constexpr KernelTable kKernels = {reverse, {spread<0>, spread<1>, spread<2>}, grey, binary};
 
-bool processorShuffles()
+bool available()
 {
     __builtin_cpu_init();
     return __builtin_cpu_supports("ssse3");
 }
-#else
-constexpr KernelTable kShuffleKernels = kernelTable<true>();
 
-bool processorShuffles() { return true; }
+} // namespace ssse3
+
+const KernelTable &fastestKernels()
+{
+    static const bool ssse3 = ssse3::available();
+    return ssse3 ? ssse3::kKernels : portable::kKernels;
+}
+#else
+const KernelTable &fastestKernels()
+{
+    return portable::kKernels;
+}
 #endif
+
+const KernelTable &kernelTable(ImageOperations::Kernels kernels)
+{
+    return kernels == ImageOperations::Kernels::Fastest ? fastestKernels() : portable::kKernels;
+}
 
 // Whole-frame operations on the contiguous frame bytes. The inner loops have a fixed trip
 // count so that the compiler vectorises them at -O2.
@@ -257,12 +333,13 @@ void invert(Byte *bytes, std::size_t size)
 
 void clearChannel(Byte *bytes, std::size_t size, int channel)
 {
-    std::array<Byte, kBlockBytes> keep;
-    for (int j = 0; j < kBlockBytes; ++j)
+    constexpr int kChunk = 48; // 16 pixels: whole vectors and whole pixels
+    std::array<Byte, kChunk> keep;
+    for (int j = 0; j < kChunk; ++j)
         keep[j] = j % 3 == channel ? 0 : 0xff;
     std::size_t i = 0;
-    for (; i + kBlockBytes <= size; i += kBlockBytes) {
-        for (int k = 0; k < kBlockBytes; ++k)
+    for (; i + kChunk <= size; i += kChunk) {
+        for (int k = 0; k < kChunk; ++k)
             bytes[i + k] &= keep[k];
     }
     for (; i < size; i += 3)
@@ -319,22 +396,6 @@ void turnHalf(FrameView frame, Byte *scratch, const KernelTable &kernels)
     }
 }
 
-using Histogram = std::array<std::uint32_t, 256>;
-
-// Four tables, so that runs of one grey value do not wait on a single counter.
-void count(const Byte *grey, std::size_t size, std::array<Histogram, 4> &counts)
-{
-    std::size_t i = 0;
-    for (; i + 4 <= size; i += 4) {
-        ++counts[0][grey[i]];
-        ++counts[1][grey[i + 1]];
-        ++counts[2][grey[i + 2]];
-        ++counts[3][grey[i + 3]];
-    }
-    for (; i < size; ++i)
-        ++counts[0][grey[i]];
-}
-
 // Grows `buffer` to `size` bytes; false when memory runs out, and the frame goes unchanged.
 bool grow(std::vector<Byte> &buffer, std::size_t size)
 {
@@ -349,10 +410,7 @@ bool grow(std::vector<Byte> &buffer, std::size_t size)
 
 } // namespace
 
-ImageOperations::ImageOperations(Kernels kernels)
-    : shuffles_(kernels == Kernels::Fastest && processorShuffles())
-{
-}
+ImageOperations::ImageOperations(Kernels kernels) : kernels_(kernels) {}
 
 bool &ImageOperations::pressed(int buttonId)
 {
@@ -413,9 +471,10 @@ void ImageOperations::pressChannel(int buttonId, int bit)
     for (const int other : channelButtons)
         othersPressed += other != buttonId && pressed(other);
     const bool wasPressed = pressed(buttonId);
+    // The operation buttons go up; the other two channels only when both were down.
     for (const int button : kButtons) {
-        const bool isChannel = button == kRedButton || button == kGreenButton ||
-                               button == kBlueButton;
+        const bool isChannel =
+            button == kRedButton || button == kGreenButton || button == kBlueButton;
         if (!isChannel || othersPressed == 2)
             pressed(button) = false;
     }
@@ -443,7 +502,10 @@ void ImageOperations::setSwitches(const Switches &switches)
     channelMask_.store(switches.channelMask);
 }
 
-void ImageOperations::releaseButtons() { pressed_.fill(false); }
+void ImageOperations::releaseButtons()
+{
+    pressed_.fill(false);
+}
 
 ImageOperations::Switches ImageOperations::switches() const
 {
@@ -458,7 +520,7 @@ void ImageOperations::apply(FrameView frame)
 {
     if (frame.empty())
         return;
-    const KernelTable &kernels = shuffles_ ? kShuffleKernels : kPortableKernels;
+    const KernelTable &kernels = kernelTable(kernels_);
     const std::size_t rowBytes = std::size_t(frame.width) * 3;
 
     if (horizontalMirror_.load(std::memory_order_relaxed) && grow(rowScratch_, rowBytes))
@@ -479,18 +541,28 @@ void ImageOperations::segment(FrameView frame)
     const std::size_t pixels = width * std::size_t(frame.height);
     if (!grow(grey_, pixels))
         return;
-    const KernelTable &kernels = shuffles_ ? kShuffleKernels : kPortableKernels;
+    const KernelTable &kernels = kernelTable(kernels_);
 
-    // Row by row, so each grey row is counted while it is still in the cache.
-    std::array<Histogram, 4> counts{};
+    // Row by row, so each grey row is counted while it is still in the cache; four tables,
+    // so that runs of one value do not wait on a single counter.
+    std::array<std::array<std::uint32_t, 256>, 4> counts{};
     for (int y = 0; y < frame.height; ++y) {
-        Byte *grey = grey_.data() + std::size_t(y) * width;
-        kernels.grey(frame.row(y), grey, width);
-        count(grey, width, counts);
+        const Byte *grey = grey_.data() + std::size_t(y) * width;
+        kernels.grey(frame.row(y), grey_.data() + std::size_t(y) * width, width);
+        std::size_t x = 0;
+        for (; x + 4 <= width; x += 4) {
+            ++counts[0][grey[x]];
+            ++counts[1][grey[x + 1]];
+            ++counts[2][grey[x + 2]];
+            ++counts[3][grey[x + 3]];
+        }
+        for (; x < width; ++x)
+            ++counts[0][grey[x]];
     }
-    Histogram histogram{};
+    std::array<std::uint32_t, 256> histogram{};
     for (int value = 0; value < 256; ++value)
-        histogram[value] = counts[0][value] + counts[1][value] + counts[2][value] + counts[3][value];
+        histogram[value] =
+            counts[0][value] + counts[1][value] + counts[2][value] + counts[3][value];
 
     kernels.binary(grey_.data(), frame.data, pixels, otsuThreshold(histogram));
 }
@@ -499,7 +571,7 @@ void ImageOperations::greyValues(FrameView frame, std::uint8_t *grey) const
 {
     if (frame.empty())
         return;
-    const KernelTable &kernels = shuffles_ ? kShuffleKernels : kPortableKernels;
+    const KernelTable &kernels = kernelTable(kernels_);
     kernels.grey(frame.data, grey, std::size_t(frame.width) * std::size_t(frame.height));
 }
 
@@ -513,9 +585,9 @@ int ImageOperations::otsuThreshold(const std::array<std::uint32_t, 256> &histogr
     }
     const float n = float(total);
 
-    // Single precision throughout, as the threshold has always been computed; the first
-    // strictly larger between-class value wins, and a split with an empty side gives NaN,
-    // which never compares larger.
+    // Sums are exact integers; weights, means and the between-class value are single
+    // precision, so near-ties fall the way the float arithmetic decides. The first strictly
+    // larger value wins; a split with an empty side gives NaN, which never compares larger.
     std::uint64_t below = 0;
     std::uint64_t weightedBelow = 0;
     float best = 0.0f;

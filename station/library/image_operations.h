@@ -23,9 +23,14 @@ public:
     static constexpr int kRedButton = 1190;
     static constexpr int kGreenButton = 1191;
     static constexpr int kBlueButton = 1192;
-    static constexpr std::array<int, 8> kButtons = {
-        kHorizontalMirrorButton, kVerticalMirrorButton, kNegativeButton, kBinarySegmentationButton,
-        kRgbButton,              kRedButton,            kGreenButton,    kBlueButton};
+    static constexpr std::array<int, 8> kButtons = {kHorizontalMirrorButton,
+                                                    kVerticalMirrorButton,
+                                                    kNegativeButton,
+                                                    kBinarySegmentationButton,
+                                                    kRgbButton,
+                                                    kRedButton,
+                                                    kGreenButton,
+                                                    kBlueButton};
 
     // Bits of the channel mask.
     static constexpr int kRedBit = 1;
@@ -93,7 +98,7 @@ private:
     std::vector<std::uint8_t> rowScratch_;
     std::vector<std::uint8_t> grey_;
 
-    const bool shuffles_;
+    const Kernels kernels_;
 };
 
 } // namespace quelmar::station

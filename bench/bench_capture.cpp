@@ -1,0 +1,171 @@
+// Costs on the capture path: the image operations on a 3264 x 2448 frame against a plain
+// copy of it, and the still save against the bare libjpeg encode it is built on.
+#include "image/frame.h"
+#include "image/jpeg_codec.h"
+#include "library/image_operations.h"
+
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include <jpeglib.h>
+
+namespace {
+
+using quelmar::Frame;
+using quelmar::station::ImageOperations;
+
+constexpr int kFrameWidth = 3264;
+constexpr int kFrameHeight = 2448;
+constexpr int kStillWidth = 2592;
+constexpr int kStillHeight = 1944;
+
+// A specimen-like picture: shaded background, rings of cells with a fine texture and sharp
+// edges, so neither the codec nor the segmentation gets an easy case.
+Frame makeTestFrame(int width, int height)
+{
+    Frame frame(width, height);
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t *pixel = frame.view().row(y);
+        for (int x = 0; x < width; ++x, pixel += 3) {
+            const int dx = x - width / 2;
+            const int dy = y - height / 2;
+            const bool cell = (dx * dx + dy * dy) / 4096 % 7 < 3;
+            const int texture = (x * 7 + y * 13) % 23;
+            const int shade = x * 255 / width;
+            pixel[0] = std::uint8_t(cell ? 40 + texture : shade);
+            pixel[1] = std::uint8_t((y * 255 / height) ^ texture);
+            pixel[2] = std::uint8_t(cell ? 200 - texture : (shade + y) & 255);
+        }
+    }
+    return frame;
+}
+
+void setBytes(benchmark::State &state, const Frame &frame)
+{
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(frame.byteCount()));
+}
+
+void BM_FrameMemcpy(benchmark::State &state)
+{
+    const Frame source = makeTestFrame(kFrameWidth, kFrameHeight);
+    Frame target(kFrameWidth, kFrameHeight);
+    for (auto _ : state) {
+        std::memcpy(target.data(), source.data(), source.byteCount());
+        benchmark::ClobberMemory();
+    }
+    setBytes(state, source);
+}
+
+// Each frame starts from the camera picture again (untimed), as it would on the live path.
+void runOperation(benchmark::State &state, std::vector<int> buttons)
+{
+    const Frame original = makeTestFrame(kFrameWidth, kFrameHeight);
+    Frame frame = original;
+    ImageOperations operations;
+    for (const int button : buttons)
+        operations.press(button);
+    operations.apply(frame.view()); // the scratch buffers grow once, outside the timing
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::memcpy(frame.data(), original.data(), original.byteCount());
+        state.ResumeTiming();
+        operations.apply(frame.view());
+        benchmark::ClobberMemory();
+    }
+    setBytes(state, frame);
+}
+
+void BM_HorizontalMirror(benchmark::State &state)
+{
+    runOperation(state, {ImageOperations::kHorizontalMirrorButton});
+}
+
+void BM_VerticalMirror(benchmark::State &state)
+{
+    runOperation(state, {ImageOperations::kVerticalMirrorButton});
+}
+
+void BM_Negative(benchmark::State &state)
+{
+    runOperation(state, {ImageOperations::kNegativeButton});
+}
+
+// Red shown as grey: the channel display that moves the most bytes.
+void BM_ChannelDisplay(benchmark::State &state)
+{
+    runOperation(state, {ImageOperations::kRedButton});
+}
+
+void BM_BinarySegmentation(benchmark::State &state)
+{
+    runOperation(state, {ImageOperations::kBinarySegmentationButton});
+}
+
+void BM_StillSaveJpeg(benchmark::State &state)
+{
+    Frame frame = makeTestFrame(kStillWidth, kStillHeight);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Still_N0001.jpg"));
+    for (auto _ : state) {
+        QString error;
+        if (!quelmar::writeJpeg(path, frame.view(), 90, &error)) {
+            state.SkipWithError(error.toUtf8().constData());
+            break;
+        }
+    }
+    setBytes(state, frame);
+}
+
+// The encode the still save is built on, with nothing around it: into a memory buffer large
+// enough that libjpeg never grows it.
+void BM_BareJpegEncode(benchmark::State &state)
+{
+    Frame frame = makeTestFrame(kStillWidth, kStillHeight);
+    std::vector<unsigned char> buffer(frame.byteCount());
+    const std::size_t stride = std::size_t(frame.width()) * 3;
+    for (auto _ : state) {
+        jpeg_compress_struct info;
+        jpeg_error_mgr errors;
+        info.err = jpeg_std_error(&errors);
+        jpeg_create_compress(&info);
+        unsigned char *out = buffer.data();
+        unsigned long size = buffer.size();
+        jpeg_mem_dest(&info, &out, &size);
+        info.image_width = JDIMENSION(frame.width());
+        info.image_height = JDIMENSION(frame.height());
+        info.input_components = 3;
+        info.in_color_space = JCS_EXT_BGR;
+        jpeg_set_defaults(&info);
+        jpeg_set_quality(&info, 90, TRUE);
+        jpeg_start_compress(&info, TRUE);
+        while (info.next_scanline < info.image_height) {
+            JSAMPROW row = frame.data() + info.next_scanline * stride;
+            jpeg_write_scanlines(&info, &row, 1);
+        }
+        jpeg_finish_compress(&info);
+        benchmark::DoNotOptimize(size);
+        jpeg_destroy_compress(&info);
+        if (out != buffer.data())
+            std::free(out);
+    }
+    setBytes(state, frame);
+}
+
+BENCHMARK(BM_FrameMemcpy)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HorizontalMirror)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_VerticalMirror)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Negative)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ChannelDisplay)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BinarySegmentation)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StillSaveJpeg)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareJpegEncode)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
