@@ -37,6 +37,12 @@ public:
         return true;
     }
 
+    bool hasFrame() const
+    {
+        QMutexLocker lock(&mutex_);
+        return valid_;
+    }
+
     void clear()
     {
         QMutexLocker lock(&mutex_);

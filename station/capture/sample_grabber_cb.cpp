@@ -16,7 +16,8 @@ void CSampleGrabberCB::onFrame(FrameView frame, double sampleTime)
     height_ = frame.height;
 
     CaptureState &s = *w_.state;
-    if (s.stillRequested.load()) {
+    // A still asked for before any frame arrived takes this frame, rather than none at all.
+    if (s.stillRequested.load() && s.snapshot.hasFrame()) {
         // This frame completes the still; the snapshot keeps the frame copied before it.
         const bool fromButton = s.stillFromButton.load();
         s.stillRequested = false;

@@ -21,9 +21,8 @@ int nextStillNumber(const QString &pictureDir, bool bmp, const std::function<voi
     const QString pattern = bmp ? QStringLiteral("*.bmp") : QStringLiteral("*.jpg");
     const QDir dir(pictureDir);
     int largest = 0;
-    const QFileInfoList entries =
-        dir.entryInfoList({pattern}, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden |
-                                         QDir::System);
+    const QFileInfoList entries = dir.entryInfoList(
+        {pattern}, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     for (const QFileInfo &entry : entries) {
         if (entry.isDir()) {
             if (onDirectory)
@@ -72,7 +71,8 @@ StillResult saveStill(Frame &frame, const StillRequest &request)
     if (frame.empty())
         return result;
     const int number = nextStillNumber(request.pictureDir, request.bmp, request.onDirectoryEntry);
-    const QString name = stillFileName(request.localTime, request.magnification, number, request.bmp);
+    const QString name =
+        stillFileName(request.localTime, request.magnification, number, request.bmp);
     result.fullSizePath = request.fullSizeDir + u'/' + name;
     result.thumbnailPath = request.pictureDir + u'/' + name;
 

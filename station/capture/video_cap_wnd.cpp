@@ -12,14 +12,14 @@ namespace {
 constexpr std::int64_t kDefaultFrameTime = 333333; // 30 frames a second, in 100 ns units
 constexpr std::uint32_t fourcc(char a, char b, char c, char d)
 {
-    return std::uint32_t(a) | std::uint32_t(b) << 8 | std::uint32_t(c) << 16 | std::uint32_t(d) << 24;
+    return std::uint32_t(a) | std::uint32_t(b) << 8 | std::uint32_t(c) << 16 |
+           std::uint32_t(d) << 24;
 }
 } // namespace
 
 CVideoCapWnd::CVideoCapWnd(CameraBackend *backend, CaptureState &state, QString capConfigPath)
     : backend_(backend), state_(state), capConfigPath_(std::move(capConfigPath))
-{
-}
+{}
 
 CVideoCapWnd::~CVideoCapWnd()
 {
@@ -83,7 +83,8 @@ void CVideoCapWnd::fillConfigForSize(int width, int height, int bytesPerPixel)
 {
     config_.bmi.width = width;
     config_.bmi.height = height;
-    config_.bmi.sizeImage = std::uint32_t(width) * std::uint32_t(height) * std::uint32_t(bytesPerPixel);
+    config_.bmi.sizeImage =
+        std::uint32_t(width) * std::uint32_t(height) * std::uint32_t(bytesPerPixel);
     if (config_.avgTimePerFrame <= 0)
         config_.avgTimePerFrame = kDefaultFrameTime;
     const double fps = std::round(10000000.0 / double(config_.avgTimePerFrame));
@@ -100,8 +101,9 @@ bool CVideoCapWnd::applyFormat()
         subtype == PixelFormat::Yuyv ? fourcc('Y', 'U', 'Y', '2') : fourcc('M', 'J', 'P', 'G');
     // A camera that does not offer the size in the class's format may offer it in the other.
     return camera_->setFormat({config_.bmi.width, config_.bmi.height, subtype}) ||
-           camera_->setFormat({config_.bmi.width, config_.bmi.height,
-                               subtype == PixelFormat::Yuyv ? PixelFormat::Mjpg : PixelFormat::Yuyv});
+           camera_->setFormat(
+               {config_.bmi.width, config_.bmi.height,
+                subtype == PixelFormat::Yuyv ? PixelFormat::Mjpg : PixelFormat::Yuyv});
 }
 
 bool CVideoCapWnd::ConfigureFormat()

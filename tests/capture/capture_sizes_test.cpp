@@ -11,7 +11,7 @@ namespace {
 TEST(CaptureSizeTable, FiltersDeduplicatesKeepingTheFirstFormatAndSortsStably)
 {
     const std::vector<CaptureFormat> offered = {
-        {1280, 960, PF::Mjpg}, {640, 480, PF::Yuyv}, {160, 120, PF::Yuyv}, {320, 200, PF::Yuyv},
+        {1280, 960, PF::Mjpg}, {640, 480, PF::Yuyv},  {160, 120, PF::Yuyv},  {320, 200, PF::Yuyv},
         {640, 480, PF::Mjpg},  {1280, 720, PF::Yuyv}, {1280, 960, PF::Yuyv}, {320, 240, PF::Yuyv},
     };
     const std::vector<CaptureSize> expected = {
@@ -48,8 +48,7 @@ INSTANTIATE_TEST_SUITE_P(Table, SensorClassTable,
                                            ClassCase{{640, 1280}, 1},
                                            ClassCase{{640, 1280, 1600}, 2},
                                            ClassCase{{640, 2048, 2592}, 3},
-                                           ClassCase{{640, 3264}, 4},
-                                           ClassCase{{640, 1920}, 0}));
+                                           ClassCase{{640, 3264}, 4}, ClassCase{{640, 1920}, 0}));
 
 TEST(SizeConstants, OverlayScaleAndFrameRate)
 {

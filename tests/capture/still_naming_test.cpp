@@ -18,7 +18,8 @@ TEST_F(StillNumbering, EmptyDirectoryStartsAtOne)
 {
     EXPECT_EQ(nextStillNumber(home.path(), false), 1);
     const QDateTime t(QDate(2026, 3, 4), QTime(5, 6, 7));
-    EXPECT_EQ(stillFileName(t, QString(), 1, false), QStringLiteral("Still_2026-03-04_050607_N0001.jpg"));
+    EXPECT_EQ(stillFileName(t, QString(), 1, false),
+              QStringLiteral("Still_2026-03-04_050607_N0001.jpg"));
     EXPECT_EQ(stillFileName(t, QStringLiteral("100"), 12345, true),
               QStringLiteral("Still_2026-03-04_050607_100X_N12345.bmp"));
 }

@@ -146,4 +146,24 @@ TEST(SampleGrabber, StillRequestIsCompletedByTheNextFrameAndSkipsTheSnapshot)
     EXPECT_TRUE(state.frameDrawn);
 }
 
+TEST(SampleGrabber, StillRequestedBeforeAnyFrameTakesTheFirstFrame)
+{
+    CaptureState state;
+    int posted = 0;
+    CSampleGrabberCB::Wiring w;
+    w.state = &state;
+    w.postStill = [&](bool) { ++posted; };
+    CSampleGrabberCB cb(std::move(w));
+    state.requestStill(false);
+    Frame first(2, 2);
+    std::fill(first.data(), first.data() + first.byteCount(), 7);
+    cb.onFrame(first.view(), 0.5);
+    Frame copy;
+    ASSERT_TRUE(state.snapshot.copyTo(copy));
+    EXPECT_EQ(copy.data()[0], 7);
+    EXPECT_EQ(posted, 0) << "the still completes with the next frame";
+    cb.onFrame(first.view(), 0.6);
+    EXPECT_EQ(posted, 1);
+}
+
 } // namespace
