@@ -1,5 +1,7 @@
 #include "image/bmp_codec.h"
 
+#include "image/picture_file.h"
+
 #include <QFile>
 #include <QSaveFile>
 
@@ -304,22 +306,11 @@ bool writeBmp(const QString &path, FrameView frame, QString *error)
 
 std::optional<Frame> readBmp(const QString &path, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        setError(error, QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
+    const auto bytes = readPictureFile(path, kMaxFileSize, error);
+    if (!bytes)
         return std::nullopt;
-    }
-    if (file.size() > kMaxFileSize) {
-        setError(error, QStringLiteral("%1 is too large for a picture").arg(path));
-        return std::nullopt;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        setError(error, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
-        return std::nullopt;
-    }
-    return decodeBmp(reinterpret_cast<const std::uint8_t *>(bytes.constData()),
-                     std::size_t(bytes.size()), error);
+    return decodeBmp(reinterpret_cast<const std::uint8_t *>(bytes->constData()),
+                     std::size_t(bytes->size()), error);
 }
 
 std::optional<Frame> decodeBmp(const std::uint8_t *data, std::size_t size, QString *error)

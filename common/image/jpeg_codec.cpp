@@ -1,5 +1,7 @@
 #include "image/jpeg_codec.h"
 
+#include "image/picture_file.h"
+
 #include <QFile>
 #include <QSaveFile>
 
@@ -266,22 +268,11 @@ std::optional<Frame> decodeJpeg(const std::uint8_t *data, std::size_t size, QStr
 
 std::optional<Frame> readJpeg(const QString &path, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        setError(error, QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
+    const auto bytes = readPictureFile(path, kMaxFileSize, error);
+    if (!bytes)
         return std::nullopt;
-    }
-    if (file.size() > kMaxFileSize) {
-        setError(error, QStringLiteral("%1 is too large for a picture").arg(path));
-        return std::nullopt;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        setError(error, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
-        return std::nullopt;
-    }
-    return decodeJpeg(reinterpret_cast<const std::uint8_t *>(bytes.constData()),
-                      std::size_t(bytes.size()), error);
+    return decodeJpeg(reinterpret_cast<const std::uint8_t *>(bytes->constData()),
+                      std::size_t(bytes->size()), error);
 }
 
 } // namespace quelmar
