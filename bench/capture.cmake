@@ -1,3 +1,3 @@
 # Frame-path operations and the still save at camera sizes, each against a plain frame copy.
 quelmar_add_bench(bench_capture ${CMAKE_CURRENT_LIST_DIR}/bench_capture.cpp)
-target_link_libraries(bench_capture PRIVATE quelmar_image station_library)
+target_link_libraries(bench_capture PRIVATE quelmar_image station_library station_capture Qt6::Widgets)

@@ -46,7 +46,8 @@ void PreviewWidget::drawIntoBackBuffer(const std::function<void(QImage &)> &draw
             return;
         draw(backBuffer_);
     }
-    QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
+    if (!repaintPending_.exchange(true))
+        QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
 }
 
 QImage PreviewWidget::backBufferCopy() const
@@ -64,6 +65,7 @@ void PreviewWidget::resizeEvent(QResizeEvent *event)
 
 void PreviewWidget::paintEvent(QPaintEvent *)
 {
+    repaintPending_ = false;
     QPainter p(this);
     {
         QMutexLocker lock(&bufferMutex_);

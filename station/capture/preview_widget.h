@@ -7,6 +7,7 @@
 #include <QMutex>
 #include <QWidget>
 
+#include <atomic>
 #include <functional>
 
 namespace quelmar::station {
@@ -40,6 +41,8 @@ private:
     QString statusText_;
     QString escapeHint_;
     bool fullScreen_ = false;
+    // One repaint request in flight at a time, however fast frames arrive.
+    std::atomic<bool> repaintPending_{false};
 };
 
 } // namespace quelmar::station

@@ -483,7 +483,17 @@ void CScopeDeskDlg::setCaptureSize(QSize size)
 void CScopeDeskDlg::onImageOperation(int id)
 {
     operations_->press(id);
+    releaseToolButtons();
     syncOperationButtons();
+}
+
+void CScopeDeskDlg::releaseToolButtons()
+{
+    for (const int id : {cmd::ToolLine, cmd::ToolContinuousLine, cmd::ToolPointToLine,
+                         cmd::ToolPolygon, cmd::ToolRadiusCircle, cmd::ToolDiameterCircle,
+                         cmd::ToolThreePointCircle, cmd::ToolThreePointArc,
+                         cmd::ToolThreePointAngle, cmd::ToolFourPointAngle})
+        button(id)->setCheckedFlag(false);
 }
 
 void CScopeDeskDlg::syncOperationButtons()

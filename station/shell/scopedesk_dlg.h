@@ -92,6 +92,7 @@ private:
     void setCaptureSize(QSize size);
     void onImageOperation(int id);
     void syncOperationButtons();
+    void releaseToolButtons();
     void warn(const QString &key, const QString &fallback);
 
     StationServices services_;

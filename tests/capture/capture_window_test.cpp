@@ -2,6 +2,7 @@
 #include "capture/preview_widget.h"
 #include "recording_sound.h"
 #include "scripted_prompt.h"
+#include "shell/bitmap_check_button.h"
 #include "shell/cap_config.h"
 #include "shell/command_ids.h"
 #include "shell/scopedesk_dlg.h"
@@ -9,6 +10,7 @@
 #include "temp_home.h"
 
 #include <camera/synthetic/synthetic_camera.h>
+#include <image/bmp_codec.h>
 
 #include <QFileInfo>
 #include <QSignalSpy>
@@ -96,6 +98,43 @@ TEST_F(CaptureWindowTest, UnplugAndReplugGoThroughOneRecheckEach)
     hub->replug();
     ASSERT_TRUE(waitFor([&] { return window->recheckCount() == 2; }));
     EXPECT_TRUE(window->isConnected());
+}
+
+TEST_F(CaptureWindowTest, OperationButtonsActOnStillsAndReleaseTheToolButtons)
+{
+    window->button(cmd::ToolLine)->setCheckedFlag(true);
+    window->onCommand(cmd::BinarySegmentation);
+    EXPECT_TRUE(window->button(cmd::BinarySegmentation)->isCheckedFlag());
+    EXPECT_FALSE(window->button(cmd::ToolLine)->isCheckedFlag());
+
+    // The snapshot must come from a frame processed after the switch went on.
+    const std::uint64_t produced = hub->framesProduced();
+    ASSERT_TRUE(waitFor([&] { return hub->framesProduced() >= produced + 2; }));
+    window->settings().imageFormat = 1;
+    QSignalSpy saved(window.get(), &CScopeDeskDlg::stillSaved);
+    window->onCommand(cmd::TakePicture);
+    ASSERT_TRUE(saved.wait(5000));
+    const QString thumbnail = saved.at(0).at(0).toString();
+    QString error;
+    std::optional<Frame> read = readBmp(QFileInfo(thumbnail).path() + QStringLiteral("/tmp/") +
+                                            QFileInfo(thumbnail).fileName(),
+                                        &error);
+    ASSERT_TRUE(read) << error.toStdString();
+    Frame &still = *read;
+    int black = 0;
+    int white = 0;
+    for (int y = 0; y < still.height(); ++y) {
+        const std::uint8_t *row = still.view().row(y);
+        for (int x = 0; x < still.width() * 3; x += 3) {
+            const bool isBlack = row[x] == 0 && row[x + 1] == 0 && row[x + 2] == 0;
+            const bool isWhite = row[x] == 255 && row[x + 1] == 255 && row[x + 2] == 255;
+            ASSERT_TRUE(isBlack || isWhite) << "pixel " << x / 3 << "," << y;
+            black += isBlack;
+            white += isWhite;
+        }
+    }
+    EXPECT_GT(black, 0);
+    EXPECT_GT(white, 0);
 }
 
 TEST_F(CaptureWindowTest, PreviewOffIsTheBrowsingStateAndRefusesStills)

@@ -1,7 +1,10 @@
 #include "capture/still_capture.h"
+
+#include <image/bmp_codec.h>
 #include "temp_home.h"
 
 #include <QDir>
+#include <QPainter>
 #include <gtest/gtest.h>
 
 using namespace quelmar::station;
@@ -50,6 +53,40 @@ TEST_F(StillNumbering, DirectoryEntryIsReportedAndSkipped)
     int reported = 0;
     EXPECT_EQ(nextStillNumber(home.path(), false, [&] { ++reported; }), 3);
     EXPECT_EQ(reported, 1);
+}
+
+// Overlays are drawn into the still at the scale of its size, before both files are written.
+TEST_F(StillNumbering, OverlaysAreDrawnAtTheScaleOfTheStillSize)
+{
+    for (const auto &[size, scale] : {std::pair{QSize(640, 480), 1.0}, {QSize(1920, 1080), 2.25}}) {
+        quelmar::Frame frame(size.width(), size.height());
+        StillRequest request;
+        request.pictureDir = home.path();
+        request.fullSizeDir = home.path();
+        request.fullSizeDir += QStringLiteral("/tmp");
+        QDir().mkpath(request.fullSizeDir);
+        request.bmp = true;
+        double seen = 0;
+        request.drawOverlays = [&](QImage &picture, double s) {
+            seen = s;
+            // A red bar 8 units long at the scale, as a scale line would be.
+            QPainter(&picture).fillRect(QRectF(0, 0, 8 * s, 4), QColor(255, 0, 0));
+        };
+        const StillResult result = saveStill(frame, request);
+        ASSERT_TRUE(result.written);
+        EXPECT_DOUBLE_EQ(seen, scale);
+        QString error;
+        std::optional<quelmar::Frame> written = quelmar::readBmp(result.fullSizePath, &error);
+        ASSERT_TRUE(written) << error.toStdString();
+        ASSERT_EQ(written->width(), size.width());
+        const std::uint8_t *top = written->view().row(0);
+        const int lastRed = int(8 * scale) - 1;
+        EXPECT_EQ(top[lastRed * 3 + 2], 255);
+        EXPECT_EQ(top[lastRed * 3 + 0], 0);
+        EXPECT_EQ(top[(lastRed + 1) * 3 + 2], 0);
+        QFile::remove(result.fullSizePath);
+        QFile::remove(result.thumbnailPath);
+    }
 }
 
 } // namespace
