@@ -1,5 +1,6 @@
 #include "shell/scopedesk_app.h"
 
+#include "library/video_player.h"
 #include "shell/qt_sound_player.h"
 #include "shell/scopedesk_dlg.h"
 #include "shell/station_services.h"
@@ -22,6 +23,7 @@ namespace quelmar::station {
 struct CScopeDeskApp::Parts {
     WidgetPrompt prompt;
     QtSoundPlayer sound;
+    CompanionPlayer player;
     std::unique_ptr<CameraBackend> cameras;
     std::unique_ptr<DeviceMonitor> monitor;
 };
@@ -49,6 +51,7 @@ int CScopeDeskApp::run(const QStringList &arguments)
     StationServices services;
     services.prompt = &parts_->prompt;
     services.sound = &parts_->sound;
+    services.player = &parts_->player;
     services.cameras = parts_->cameras.get();
     services.deviceMonitor = parts_->monitor.get();
 

@@ -6,6 +6,9 @@
 #include "capture/still_capture.h"
 #include "capture/video_cap_wnd.h"
 #include "library/image_operations.h"
+#include "library/media_library.h"
+#include "library/small_picture_wnd.h"
+#include "library/strip_tabs.h"
 #include "shell/about_dialog.h"
 #include "shell/bitmap_check_button.h"
 #include "shell/command_ids.h"
@@ -18,9 +21,9 @@
 #include <camera/device_monitor.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -148,6 +151,7 @@ CScopeDeskDlg::CScopeDeskDlg(StationServices services, QWidget *parent)
 
     showCaptureOutcome(startCapture());
     magnification_->setText(QStringLiteral("60"));
+    library_->LoadFolders(true);
     qApp->installEventFilter(this);
 }
 
@@ -170,11 +174,17 @@ void CScopeDeskDlg::buildLayout()
     preview_->setGeometry(kPreviewRect);
     preview_->setEscapeHint(escapeHint_);
 
-    folderBox_ = new QComboBox(canvas_);
-    folderBox_->setGeometry(12, 35, 162, 24);
-
-    strip_ = new QWidget(canvas_);
-    strip_->setGeometry(12, 110, 162, 430);
+    MediaLibrary::Context media;
+    media.prompt = services_.prompt;
+    media.language = &language_;
+    media.messageTitle = messageTitle_;
+    media.player = services_.player;
+    media.documentsDir = StationPaths::documentsDir();
+    media.folderPathFile = StationPaths::folderPathFile();
+    library_ = new MediaLibrary(media, canvas_);
+    library_->folderBox()->setGeometry(12, 35, 162, 24);
+    library_->tabs()->setGeometry(10, 68, 162, 36);
+    library_->strip()->setGeometry(12, 110, 162, 430);
 
     zoomRate_ = new QLineEdit(canvas_);
     zoomRate_->setGeometry(713, 6, 34, 25);
@@ -332,6 +342,8 @@ void CScopeDeskDlg::onCommand(int id)
         changeLanguage(id);
         return;
     }
+    if (library_->onCommand(id))
+        return;
     switch (id) {
     case cmd::Exit:
         close();
@@ -371,7 +383,9 @@ void CScopeDeskDlg::onCommand(int id)
     case cmd::RgbDisplay:
     case cmd::RedDisplay:
     case cmd::GreenDisplay:
-    case cmd::BlueDisplay: onImageOperation(id); break;
+    case cmd::BlueDisplay:
+        onImageOperation(id);
+        break;
     case cmd::About:
     case cmd::SystemAbout: {
         CAboutDlg about(language_, this);
@@ -425,7 +439,8 @@ void CScopeDeskDlg::togglePreview()
 void CScopeDeskDlg::requestStill()
 {
     if (!isInPreviewState()) {
-        warn(QStringLiteral("BrowseToCamera"), QStringLiteral("Please return to the preview state"));
+        warn(QStringLiteral("BrowseToCamera"),
+             QStringLiteral("Please return to the preview state"));
         return;
     }
     captureState_.requestStill(false);
@@ -436,35 +451,24 @@ QString CScopeDeskDlg::magnificationText() const
     return magnification_->text();
 }
 
-QString CScopeDeskDlg::pictureDir() const
-{
-    // Until workspace folders can be chosen, stills go to the Default folder.
-    const QString dir =
-        StationPaths::documentsDir() + QStringLiteral("/Quelmar files2/Default/Picture");
-    QDir().mkpath(dir + QStringLiteral("/tmp"));
-    return dir;
-}
-
-QString CScopeDeskDlg::fullSizeDir() const
-{
-    return pictureDir() + QStringLiteral("/tmp");
-}
-
 void CScopeDeskDlg::onStillMessage(bool fromButton)
 {
     Frame frame;
     if (captureState_.snapshot.copyTo(frame)) {
+        library_->ensureFolder();
         StillRequest request;
-        request.pictureDir = pictureDir();
-        request.fullSizeDir = fullSizeDir();
+        request.pictureDir = library_->current().pictureDir;
+        request.fullSizeDir = library_->current().fullSizeDir;
         request.magnification = magnificationText();
         request.bmp = settings_.stillsAsBmp();
         request.onDirectoryEntry = [this] {
             services_.prompt->message(QString(), QStringLiteral("Picture Error"), PromptIcon::None);
         };
         const StillResult result = saveStill(frame, request);
-        if (result.written)
+        if (result.written) {
+            library_->AddStill(result.thumbnailPath);
             Q_EMIT stillSaved(result.thumbnailPath);
+        }
     }
     if ((captureState_.recording || fromButton) && capture_)
         capture_->Restart();
@@ -489,18 +493,18 @@ void CScopeDeskDlg::onImageOperation(int id)
 
 void CScopeDeskDlg::releaseToolButtons()
 {
-    for (const int id : {cmd::ToolLine, cmd::ToolContinuousLine, cmd::ToolPointToLine,
-                         cmd::ToolPolygon, cmd::ToolRadiusCircle, cmd::ToolDiameterCircle,
-                         cmd::ToolThreePointCircle, cmd::ToolThreePointArc,
-                         cmd::ToolThreePointAngle, cmd::ToolFourPointAngle})
+    for (const int id :
+         {cmd::ToolLine, cmd::ToolContinuousLine, cmd::ToolPointToLine, cmd::ToolPolygon,
+          cmd::ToolRadiusCircle, cmd::ToolDiameterCircle, cmd::ToolThreePointCircle,
+          cmd::ToolThreePointArc, cmd::ToolThreePointAngle, cmd::ToolFourPointAngle})
         button(id)->setCheckedFlag(false);
 }
 
 void CScopeDeskDlg::syncOperationButtons()
 {
-    for (const int id : {cmd::HorizontalMirror, cmd::VerticalMirror, cmd::Negative,
-                         cmd::BinarySegmentation, cmd::RgbDisplay, cmd::RedDisplay,
-                         cmd::GreenDisplay, cmd::BlueDisplay})
+    for (const int id :
+         {cmd::HorizontalMirror, cmd::VerticalMirror, cmd::Negative, cmd::BinarySegmentation,
+          cmd::RgbDisplay, cmd::RedDisplay, cmd::GreenDisplay, cmd::BlueDisplay})
         button(id)->setCheckedFlag(operations_->isPressed(id));
 }
 

@@ -27,6 +27,7 @@ class CSampleGrabberCB;
 class CVideoCapWnd;
 class DeviceChangeDebouncer;
 class ImageOperations;
+class MediaLibrary;
 class PreviewWidget;
 
 class CScopeDeskDlg : public QMainWindow {
@@ -57,9 +58,7 @@ public:
     CVideoCapWnd *capture() const { return capture_.get(); }
     ImageOperations &operations() { return *operations_; }
     QString magnificationText() const;
-    // The current folder's picture and full-size directories.
-    QString pictureDir() const;
-    QString fullSizeDir() const;
+    MediaLibrary *library() const { return library_; }
 
     void enterFullScreen();
     void leaveFullScreen();
@@ -115,8 +114,7 @@ private:
 
     QWidget *canvas_ = nullptr;
     PreviewWidget *preview_ = nullptr;
-    QComboBox *folderBox_ = nullptr;
-    QWidget *strip_ = nullptr;
+    MediaLibrary *library_ = nullptr; // owned by canvas_
     QLineEdit *magnification_ = nullptr;
     QLineEdit *zoomRate_ = nullptr;
     QLabel *captureSizeLabel_ = nullptr;

@@ -11,12 +11,14 @@ namespace quelmar::station {
 
 class Prompt;
 class SoundPlayer;
+class VideoPlayer;
 
 struct StationServices {
     Prompt *prompt = nullptr;
     SoundPlayer *sound = nullptr;
     DeviceMonitor *deviceMonitor = nullptr; // may be null: no device notices
     CameraBackend *cameras = nullptr;       // may be null: never connected
+    VideoPlayer *player = nullptr;          // may be null: videos are not played
 };
 
 } // namespace quelmar::station

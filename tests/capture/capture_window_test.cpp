@@ -2,6 +2,8 @@
 #include "capture/preview_widget.h"
 #include "recording_sound.h"
 #include "scripted_prompt.h"
+#include "library/media_library.h"
+#include "library/small_picture_wnd.h"
 #include "shell/bitmap_check_button.h"
 #include "shell/cap_config.h"
 #include "shell/command_ids.h"
@@ -77,6 +79,9 @@ TEST_F(CaptureWindowTest, TakePictureWritesTheStillAndItsThumbnail)
     EXPECT_TRUE(QFileInfo(thumbnail).fileName().endsWith(QStringLiteral("_60X_N0001.jpg")));
     EXPECT_EQ(identify(fullSize), QStringLiteral("JPEG 640 480"));
     EXPECT_EQ(identify(thumbnail), QStringLiteral("JPEG 60 60"));
+    // The still lands in the current folder and appears selected in the strip.
+    EXPECT_EQ(QFileInfo(thumbnail).path(), window->library()->current().pictureDir);
+    EXPECT_EQ(window->library()->strip()->GetSelected(), fullSize);
     ASSERT_FALSE(sound.played().empty());
     EXPECT_EQ(sound.played().front(), Sound::Shutter);
 

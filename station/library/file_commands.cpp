@@ -1,0 +1,279 @@
+#include "library/file_commands.h"
+
+#include "library/folder_files.h"
+#include "library/small_picture_wnd.h"
+#include "library/video_player.h"
+#include "library/workspace.h"
+#include "shell/language.h"
+#include "shell/prompt.h"
+
+#include <image/bmp_codec.h>
+#include <image/jpeg_codec.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <cstring>
+
+#include <unistd.h>
+
+namespace quelmar::station {
+
+namespace {
+
+bool hasExtension(const QString &path, const char *extension)
+{
+    return QFileInfo(path).suffix().compare(QLatin1StringView(extension), Qt::CaseInsensitive) == 0;
+}
+
+bool isPicturePath(const QString &path)
+{
+    return hasExtension(path, "bmp") || hasExtension(path, "jpg");
+}
+
+QString canonicalDir(const QString &dir)
+{
+    const QString canonical = QFileInfo(dir).canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(QFileInfo(dir).absoluteFilePath()) : canonical;
+}
+
+// Up to the first four file names, each followed by a blank, as the save dialog's proposal.
+QString firstNames(const QStringList &names)
+{
+    QString proposal;
+    for (qsizetype i = 0; i < std::min<qsizetype>(4, names.size()); ++i)
+        proposal += names[i] + u' ';
+    return proposal;
+}
+
+QStringList fileNames(const QString &dir, const QStringList &patterns)
+{
+    return QDir(dir).entryList(patterns, QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+} // namespace
+
+bool copyFileReplacing(const QString &source, const QString &destination, QString *error)
+{
+    if (QFileInfo(source).canonicalFilePath() == QFileInfo(destination).canonicalFilePath())
+        return true;
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = in.errorString();
+        return false;
+    }
+    QSaveFile out(destination);
+    if (!out.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = out.errorString();
+        return false;
+    }
+    QByteArray chunk;
+    while (!(chunk = in.read(1 << 20)).isEmpty()) {
+        if (out.write(chunk) != chunk.size())
+            break;
+    }
+    if (in.error() != QFileDevice::NoError || !in.atEnd() || !out.commit()) {
+        if (error)
+            *error = in.error() != QFileDevice::NoError ? in.errorString() : out.errorString();
+        return false; // QSaveFile drops the unfinished copy
+    }
+    return true;
+}
+
+FileCommands::FileCommands(Context context, CSmallPictureWnd &strip, const CurrentFolder &folder)
+    : c_(std::move(context)), strip_(strip), folder_(folder)
+{}
+
+QString FileCommands::text(const char *key, const char *fallback) const
+{
+    const QString def = QString::fromUtf8(fallback);
+    return c_.language ? c_.language->text(QString::fromLatin1(key), def) : def;
+}
+
+void FileCommands::warn(const QString &title, const QString &message)
+{
+    c_.prompt->message(title, message, PromptIcon::Warning);
+}
+
+QString FileCommands::selectedOrWarn(const QString &fallback)
+{
+    const QString selected = strip_.GetSelected();
+    if (selected.isEmpty())
+        warn(c_.messageTitle, text("SelectFile", fallback.toUtf8().constData()));
+    return selected;
+}
+
+bool FileCommands::isOwnDirectory(const QString &directory) const
+{
+    const QString dir = canonicalDir(directory);
+    for (const QString &own : {folder_.pictureDir, folder_.fullSizeDir, folder_.videoDir})
+        if (!own.isEmpty() && dir == canonicalDir(own))
+            return true;
+    return false;
+}
+
+FileCommands::Opened FileCommands::open(QString *picturePath)
+{
+    const QString selected = selectedOrWarn(QStringLiteral("Please select an image or video"));
+    if (selected.isEmpty())
+        return Opened::Nothing;
+    if (isPicturePath(selected)) {
+        QFile file(selected);
+        if (!file.open(QIODevice::ReadOnly)) {
+            warn(c_.messageTitle,
+                 QStringLiteral("the picture not open,please check the file exist!"));
+            return Opened::Nothing;
+        }
+        if (picturePath)
+            *picturePath = selected;
+        return Opened::Picture;
+    }
+    if (hasExtension(selected, "avi")) {
+        const QString video = removeTmp(selected);
+        QString error;
+        if (!writeFolderPathFile(c_.folderPathFile, video, &error)) {
+            c_.prompt->message(c_.messageTitle, error, PromptIcon::Error);
+            return Opened::Nothing;
+        }
+        if (c_.player)
+            c_.player->play(video);
+        return Opened::Video;
+    }
+    return Opened::Nothing;
+}
+
+void FileCommands::save()
+{
+    const QString selected = selectedOrWarn(QStringLiteral("Please select a picture or video"));
+    if (selected.isEmpty())
+        return;
+    const bool picture = strip_.kind() == ListKind::Pictures;
+    const QString name = QFileInfo(selected).fileName();
+    FileDialogRequest request;
+    request.proposedPath =
+        c_.proposedDir + u'/' + name.left(std::max<qsizetype>(0, name.size() - 4));
+    request.defaultSuffix = picture ? QStringLiteral("bmp") : QStringLiteral("avi");
+    request.filter = picture ? QStringLiteral("Bitmap Files (*.bmp);;JPEG Files (*.jpg)")
+                             : QStringLiteral("AVI Files (*.avi)");
+    const std::optional<QString> destination = c_.prompt->saveFile(request);
+    if (!destination)
+        return;
+    if (isOwnDirectory(QFileInfo(*destination).path())) {
+        warn(QStringLiteral("Save file"), QStringLiteral("Can't save file to temp directory!!"));
+        return;
+    }
+    SaveSelectedAs(selected, *destination);
+}
+
+bool FileCommands::SaveSelectedAs(const QString &selected, const QString &destination)
+{
+    QString error;
+    if (!isPicturePath(selected)) {
+        if (copyFileReplacing(removeTmp(selected), destination, &error))
+            return true;
+        warn(c_.messageTitle, text("SaveFail", "Save fail"));
+        return false;
+    }
+    const QString ownSuffix = QFileInfo(selected).suffix();
+    if (destination.right(3).compare(ownSuffix, Qt::CaseInsensitive) == 0) {
+        if (copyFileReplacing(selected, destination, &error))
+            return true;
+        warn(c_.messageTitle, text("SaveFail", "Save fail"));
+        return false;
+    }
+    bool converted = false;
+    if (hasExtension(selected, "bmp")) {
+        if (std::optional<Frame> frame = readBmp(selected, &error))
+            converted = writeJpeg(destination, frame->view(), kDefaultJpegQuality, &error);
+    } else if (std::optional<Frame> frame = readJpeg(selected, &error)) {
+        converted = writeBmp(destination, frame->view(), &error);
+    }
+    if (!converted)
+        warn(QStringLiteral("Quelmar"), QStringLiteral("Conpress fail"));
+    return converted;
+}
+
+void FileCommands::saveAll()
+{
+    const QString selected = selectedOrWarn(QStringLiteral("Please select an image or video"));
+    if (selected.isEmpty())
+        return;
+    strip_.shown().selectAll();
+    strip_.Redraw();
+
+    const bool video = hasExtension(selected, "avi");
+    const QString sourceDir = video ? folder_.videoDir : folder_.fullSizeDir;
+    const QStringList names =
+        video ? fileNames(folder_.videoDir, {QStringLiteral("*.avi"), QStringLiteral("*.AVI")})
+              : fileNames(folder_.fullSizeDir, {});
+    FileDialogRequest request;
+    request.proposedPath =
+        c_.proposedDir + u'/' + firstNames(video ? names : fileNames(folder_.pictureDir, {}));
+    request.filter =
+        video ? QStringLiteral("AVI Files (*.AVI *.avi)") : QStringLiteral("IMAGE Files (*)");
+    request.confirmOverwrite = false;
+    const std::optional<QString> chosen = c_.prompt->saveFile(request);
+    if (!chosen)
+        return;
+    const QString targetDir = QFileInfo(*chosen).path();
+    // Copying the folder onto itself and then deleting it all would lose every file.
+    if (isOwnDirectory(targetDir)) {
+        warn(QStringLiteral("Save file"), QStringLiteral("Can't save file to temp directory!!"));
+        return;
+    }
+    int failed = 0;
+    for (const QString &name : names)
+        failed += !copyFileReplacing(sourceDir + u'/' + name, targetDir + u'/' + name);
+    // Offering to delete the originals is only safe once every copy exists.
+    if (failed > 0) {
+        warn(c_.messageTitle, text("SaveFail", "Save fail"));
+        return;
+    }
+    deleteAll();
+}
+
+void FileCommands::deleteSelected()
+{
+    const QString selected = selectedOrWarn(QStringLiteral("Please select an image or video"));
+    if (selected.isEmpty())
+        return;
+    if (!c_.prompt->askYesNo(c_.messageTitle, text("SureDelete", "Are you sure to delete?"),
+                             PromptIcon::Warning))
+        return;
+    if (isPicturePath(selected))
+        QFile::remove(selected);
+    const QString listed = removeTmp(selected);
+    if (::unlink(QFile::encodeName(listed).constData()) != 0) {
+        c_.prompt->message(QStringLiteral("Capture"), QString::fromLocal8Bit(std::strerror(errno)),
+                           PromptIcon::Error);
+        return;
+    }
+    ThumbnailList &list = strip_.shown();
+    list.remove(list.firstSelected());
+    strip_.Redraw();
+}
+
+void FileCommands::deleteAll()
+{
+    const QString selected = selectedOrWarn(QStringLiteral("Please select an image or video"));
+    if (selected.isEmpty())
+        return;
+    if (!c_.prompt->askYesNo(c_.messageTitle, text("SureDeleteAll", "Are you sure to delete all?"),
+                             PromptIcon::Warning))
+        return;
+    if (isPicturePath(selected)) {
+        deleteFilesIn(folder_.pictureDir);
+        deleteFilesIn(folder_.fullSizeDir);
+    } else if (hasExtension(selected, "avi")) {
+        deleteFilesIn(folder_.videoDir);
+    }
+    strip_.shown().clear();
+    strip_.Redraw();
+}
+
+} // namespace quelmar::station

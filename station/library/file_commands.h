@@ -1,0 +1,60 @@
+// The file commands of the thumbnail strip: open, save, save all, delete and delete all, on
+// the selected item of the shown list and the current folder's directories.
+#pragma once
+
+#include "library/thumbnail_lists.h"
+
+#include <QString>
+
+namespace quelmar::station {
+
+class CSmallPictureWnd;
+class Language;
+class Prompt;
+class VideoPlayer;
+struct CurrentFolder;
+
+class FileCommands {
+public:
+    struct Context {
+        Prompt *prompt = nullptr;
+        const Language *language = nullptr;
+        QString messageTitle;
+        VideoPlayer *player = nullptr; // may be null: videos are not played
+        QString folderPathFile;        // the player's hand-over file
+        QString proposedDir;           // where save dialogs start
+    };
+
+    enum class Opened { Nothing, Picture, Video };
+
+    FileCommands(Context context, CSmallPictureWnd &strip, const CurrentFolder &folder);
+
+    // A picture that can be read is handed back for the photo window; a video goes to the
+    // player through the hand-over file.
+    Opened open(QString *picturePath = nullptr);
+    void save();
+    void saveAll();
+    void deleteSelected();
+    void deleteAll();
+
+    // Copies the selected item to `destination`, converting a picture between BMP and JPEG by
+    // the destination's extension; false after telling the user why.
+    bool SaveSelectedAs(const QString &selected, const QString &destination);
+
+private:
+    // The working path of the selection, or empty after the "SelectFile" message.
+    QString selectedOrWarn(const QString &fallback);
+    bool isOwnDirectory(const QString &directory) const;
+    void warn(const QString &title, const QString &text);
+    QString text(const char *key, const char *fallback) const;
+
+    Context c_;
+    CSmallPictureWnd &strip_;
+    const CurrentFolder &folder_;
+};
+
+// Copies `source` over `destination` atomically (an existing file is replaced only once the
+// copy is whole); copying a file onto itself leaves it alone.
+bool copyFileReplacing(const QString &source, const QString &destination, QString *error = nullptr);
+
+} // namespace quelmar::station

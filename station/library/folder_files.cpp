@@ -1,0 +1,59 @@
+#include "library/folder_files.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringConverter>
+
+namespace quelmar::station {
+
+namespace {
+
+QString notePath(const QString &folderPath)
+{
+    return folderPath + QStringLiteral("/note.txt");
+}
+
+bool replaceFile(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString readFolderNote(const QString &folderPath)
+{
+    QFile file(notePath(folderPath));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringDecoder decode(QStringConverter::System);
+    QString text = decode(file.readAll());
+    // Lines joined with nothing between them, as reading line by line and dropping the ends.
+    text.remove(QStringLiteral("\r\n"));
+    text.remove(u'\n');
+    return text;
+}
+
+bool writeFolderNote(const QString &folderPath, const QString &note, QString *error)
+{
+    QString text = note;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\n', QStringLiteral("\r\n"));
+    QStringEncoder encode(QStringConverter::System);
+    const QByteArray bytes = encode(text);
+    return replaceFile(notePath(folderPath), bytes, error);
+}
+
+bool writeFolderPathFile(const QString &file, const QString &videoPath, QString *error)
+{
+    QStringEncoder encode(QStringConverter::Utf16LE);
+    const QByteArray bytes = encode(videoPath);
+    return replaceFile(file, bytes, error);
+}
+
+} // namespace quelmar::station

@@ -1,0 +1,72 @@
+#include "library/folder_info.h"
+
+#include "library/folder_files.h"
+#include "library/thumbnail_lists.h"
+#include "library/workspace.h"
+
+#include <QDir>
+
+#include <algorithm>
+
+namespace quelmar::station {
+
+namespace {
+
+QString countText(const FileTally &tally)
+{
+    return QStringLiteral("%1/%2").arg(tally.count).arg(tally.bytes);
+}
+
+} // namespace
+
+CFolderInfo CFolderInfo::read(const QString &root, const QString &name)
+{
+    CFolderInfo info;
+    info.name = name;
+    info.location = root + u'/' + name;
+    const QDateTime t = creationTime(info.location).toLocalTime();
+    if (t.isValid())
+        info.created = QStringLiteral("%1/%2/%3 %4:%5:%6")
+                           .arg(t.date().year())
+                           .arg(t.date().month())
+                           .arg(t.date().day())
+                           .arg(t.time().hour())
+                           .arg(t.time().minute())
+                           .arg(t.time().second());
+    info.note = readFolderNote(info.location);
+    info.photo =
+        countText(tallyFiles(info.location + QStringLiteral("/Picture/tmp"), {"bmp", "jpg"}));
+    info.video = countText(tallyFiles(info.location + QStringLiteral("/Video"), {"avi"}));
+    return info;
+}
+
+QVector<CFolderInfo> readFolderInfos(const QString &root)
+{
+    QVector<CFolderInfo> rows;
+    QStringList names =
+        QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Unsorted);
+    std::sort(names.begin(), names.end(), folderNameLess);
+    rows.reserve(names.size());
+    for (const QString &name : names)
+        rows.push_back(CFolderInfo::read(root, name));
+    return rows;
+}
+
+FolderProperty FolderProperty::read(const QString &folderPath, ListKind shown)
+{
+    FolderProperty p;
+    p.location = folderPath;
+    p.name = folderPath.mid(folderPath.lastIndexOf(u'/') + 1);
+    const FileTally tally =
+        shown == ListKind::Pictures
+            ? tallyFiles(folderPath + QStringLiteral("/Picture/tmp"), {"bmp", "jpg"})
+            : tallyFiles(folderPath + QStringLiteral("/Video"), {"avi"});
+    p.size = QStringLiteral("%1 MB").arg(tally.bytes / 1048576);
+    p.contains = QStringLiteral("%1 files").arg(tally.count);
+    if (tally.count > 0 && tally.lastCreated.isValid())
+        p.created = tally.lastCreated.toLocalTime().toString(QStringLiteral("yyyy/MM/dd"));
+    p.note = readFolderNote(folderPath);
+    return p;
+}
+
+} // namespace quelmar::station

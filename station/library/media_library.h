@@ -1,0 +1,83 @@
+// The station's media library: the workspace and its current folder, the folder box, the
+// thumbnail strip with its tabs, the folder dialogs and the file commands. The main window
+// routes the folder and file commands here.
+#pragma once
+
+#include "library/file_commands.h"
+#include "library/workspace.h"
+
+#include <QObject>
+
+#include <memory>
+
+class QComboBox;
+class QMenu;
+
+namespace quelmar::station {
+
+class CSmallPictureWnd;
+class Language;
+class Prompt;
+class StripTabs;
+class VideoPlayer;
+
+class MediaLibrary : public QObject {
+    Q_OBJECT
+public:
+    struct Context {
+        Prompt *prompt = nullptr;
+        const Language *language = nullptr;
+        QString messageTitle;
+        VideoPlayer *player = nullptr; // may be null
+        QString documentsDir;
+        QString folderPathFile;
+    };
+
+    // The folder box, the tabs and the strip are made as children of `canvas`.
+    MediaLibrary(Context context, QWidget *canvas);
+    ~MediaLibrary() override;
+
+    QComboBox *folderBox() const { return folderBox_; }
+    StripTabs *tabs() const { return tabs_; }
+    CSmallPictureWnd *strip() const { return strip_; }
+    const Workspace &workspace() const { return workspace_; }
+    const CurrentFolder &current() const { return workspace_.current(); }
+    int reloadCount() const { return reloadCount_; }
+
+    // Handles the folder and file commands; false for any other identifier.
+    bool onCommand(int id);
+
+    void LoadFolders(bool createDefault);
+    void ReloadThumbnails();
+    // Stills and recordings need a folder; after the last one was deleted Default comes back.
+    void ensureFolder();
+    void AddStill(const QString &thumbnailPath);
+    void AddRecording(const QString &videoPath);
+    void setListKind(ListKind kind);
+
+    void newFolder();
+    void manageFolders();
+    void showFolderProperty();
+
+Q_SIGNALS:
+    // A picture of the strip is to be shown in the photo window.
+    void openPictureRequested(const QString &path);
+
+private:
+    void fillFolderBox();
+    void selectFolderEntry(const QString &name);
+    void onFolderChosen(int index);
+    void openSelected();
+    void showContextMenu(QPoint globalPos);
+
+    Context c_;
+    Workspace workspace_;
+    QComboBox *folderBox_ = nullptr;
+    StripTabs *tabs_ = nullptr;
+    CSmallPictureWnd *strip_ = nullptr;
+    QMenu *contextMenu_ = nullptr;
+    std::unique_ptr<FileCommands> commands_;
+    int reloadCount_ = 0;
+};
+
+} // namespace quelmar::station

@@ -1,0 +1,28 @@
+// The two tab areas above the thumbnail strip: the left one shows the pictures, the right one
+// the videos. The picture shows which one is on.
+#pragma once
+
+#include "library/thumbnail_lists.h"
+
+#include <QWidget>
+
+namespace quelmar::station {
+
+class StripTabs : public QWidget {
+    Q_OBJECT
+public:
+    explicit StripTabs(QWidget *parent = nullptr);
+    void setKind(ListKind kind);
+
+Q_SIGNALS:
+    void kindChosen(ListKind kind);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    ListKind kind_ = ListKind::Pictures;
+};
+
+} // namespace quelmar::station

@@ -1,0 +1,37 @@
+// The picture of one thumbnail cell: a still's thumbnail file decoded, or a video's first
+// frame reduced to fit. Videos are remembered by path, size and time, since reading a first
+// frame costs far more than a 60 x 60 still.
+#pragma once
+
+#include "library/thumbnail_lists.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QImage>
+
+namespace quelmar::station {
+
+class ThumbnailLoader {
+public:
+    // A null image when the file cannot be decoded: the cell keeps its background.
+    QImage load(const QString &path, ListKind kind);
+
+    // The largest a video frame is kept at; cells are smaller.
+    static constexpr int kMaxVideoThumbWidth = 160;
+    static constexpr int kMaxVideoThumbHeight = 120;
+
+private:
+    struct CachedVideo {
+        qint64 size = 0;
+        QDateTime modified;
+        QImage image;
+    };
+    static constexpr int kMaxCachedVideos = 256;
+    QHash<QString, CachedVideo> videos_;
+};
+
+// A still's thumbnail: ".jpg" (any case) through the JPEG codec, anything else as a BMP read
+// from byte 14 on. Headers are checked before any pixel is read.
+QImage decodeThumbnailFile(const QString &path);
+
+} // namespace quelmar::station

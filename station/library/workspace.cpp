@@ -1,0 +1,223 @@
+#include "library/workspace.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <array>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quelmar::station {
+
+namespace {
+
+const QString kRootName = QStringLiteral("Quelmar files2");
+const QString kDefaultName = QStringLiteral("Default");
+
+// A directory descriptor opened without following a symbolic link; closes itself.
+class DirFd {
+public:
+    DirFd(int parent, const char *name, bool followLink = false)
+        : fd_(::openat(parent, name,
+                       O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW)))
+    {}
+    ~DirFd()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    DirFd(const DirFd &) = delete;
+    DirFd &operator=(const DirFd &) = delete;
+    int get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+
+private:
+    int fd_;
+};
+
+// Unlinks every entry of the directory that is not itself a directory (files and links).
+void unlinkFiles(int dirFd)
+{
+    const int listFd = ::dup(dirFd);
+    if (listFd < 0)
+        return;
+    DIR *dir = ::fdopendir(listFd);
+    if (!dir) {
+        ::close(listFd);
+        return;
+    }
+    std::vector<std::string> names;
+    while (const dirent *entry = ::readdir(dir)) {
+        struct stat st {};
+        if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
+            names.emplace_back(entry->d_name);
+    }
+    ::closedir(dir);
+    for (const std::string &name : names)
+        ::unlinkat(dirFd, name.c_str(), 0);
+}
+
+} // namespace
+
+Workspace::Workspace(QString documentsDir) : root_(std::move(documentsDir) + u'/' + kRootName) {}
+
+void Workspace::createDefault()
+{
+    QDir().mkdir(root_);
+    createFolder(kDefaultName);
+    const QString path = folderPath(kDefaultName);
+    current_.videoDir = path + QStringLiteral("/Video");
+    current_.pictureDir = path + QStringLiteral("/Picture");
+    current_.fullSizeDir = path + QStringLiteral("/Picture/tmp");
+}
+
+void Workspace::createFolder(const QString &name) const
+{
+    const QString path = folderPath(name);
+    QDir dir;
+    dir.mkdir(path);
+    dir.mkdir(path + QStringLiteral("/Video"));
+    dir.mkdir(path + QStringLiteral("/Picture"));
+    dir.mkdir(path + QStringLiteral("/Picture/tmp"));
+}
+
+QStringList Workspace::folderNames() const
+{
+    QStringList names =
+        QDir(root_).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Unsorted);
+    std::sort(names.begin(), names.end(), folderNameLess);
+    return names;
+}
+
+void Workspace::setCurrentFolder(const QString &name)
+{
+    current_.folderPath = folderPath(name);
+    current_.pictureDir = current_.folderPath + QStringLiteral("/Picture");
+    current_.fullSizeDir = current_.folderPath + QStringLiteral("/Picture/tmp");
+    current_.videoDir = current_.folderPath + QStringLiteral("/Video");
+}
+
+QString Workspace::currentName() const
+{
+    return current_.folderPath.isEmpty() ? QString() : QFileInfo(current_.folderPath).fileName();
+}
+
+bool folderNameLess(const QString &a, const QString &b)
+{
+    const int folded = QString::compare(a, b, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : a < b;
+}
+
+QString folderNameProblem(const QString &name)
+{
+    if (name.isEmpty())
+        return {};
+    if (name == u'.' || name == QStringLiteral(".."))
+        return QStringLiteral("\".\" and \"..\" cannot be folder names.");
+    if (name.contains(u'/') || name.contains(QChar(0)))
+        return QStringLiteral("A folder name cannot contain \"/\".");
+    // The file system counts bytes: 255 of them in UTF-8 at most.
+    if (name.size() > Workspace::kMaxFolderNameLength || QFile::encodeName(name).size() > 255)
+        return QStringLiteral("The folder name is too long (at most %1 characters).")
+            .arg(Workspace::kMaxFolderNameLength);
+    return {};
+}
+
+QDateTime creationTime(const QString &path)
+{
+    const QFileInfo info(path);
+    const QDateTime born = info.birthTime();
+    return born.isValid() ? born : info.lastModified();
+}
+
+FileTally tallyFiles(const QString &dir, std::initializer_list<const char *> endings)
+{
+    FileTally tally;
+    QDirIterator it(dir, QDir::Files | QDir::Hidden | QDir::System);
+    while (it.hasNext()) {
+        it.next();
+        const QString name = it.fileName();
+        const QStringView last3 = QStringView(name).right(3);
+        const bool wanted =
+            name.size() >= 3 &&
+            std::any_of(endings.begin(), endings.end(), [&](const char *ending) {
+                return last3.compare(QLatin1StringView(ending), Qt::CaseInsensitive) == 0;
+            });
+        if (!wanted)
+            continue;
+        const QFileInfo info = it.fileInfo();
+        if (!info.exists())
+            continue;
+        ++tally.count;
+        tally.bytes += info.size();
+        const QDateTime born = info.birthTime();
+        tally.lastCreated = born.isValid() ? born : info.lastModified();
+    }
+    return tally;
+}
+
+bool deleteFolder(const QString &root, const QString &name)
+{
+    if (name.isEmpty() || name == u'.' || name == QStringLiteral("..") || name.contains(u'/'))
+        return false;
+    // The root may be a link (a workspace moved to another disk); below it nothing is followed.
+    const DirFd rootFd(AT_FDCWD, QFile::encodeName(root).constData(), true);
+    if (!rootFd)
+        return false;
+    const QByteArray folderName = QFile::encodeName(name);
+    {
+        const DirFd folder(rootFd.get(), folderName.constData());
+        if (folder) {
+            const DirFd picture(folder.get(), "Picture");
+            if (picture) {
+                if (const DirFd tmp(picture.get(), "tmp"); tmp)
+                    unlinkFiles(tmp.get());
+                unlinkFiles(picture.get());
+            }
+            if (const DirFd video(folder.get(), "Video"); video)
+                unlinkFiles(video.get());
+            struct stat st {};
+            if (::fstatat(folder.get(), "note.txt", &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                !S_ISDIR(st.st_mode))
+                ::unlinkat(folder.get(), "note.txt", 0);
+            if (picture)
+                ::unlinkat(picture.get(), "tmp", AT_REMOVEDIR);
+            ::unlinkat(folder.get(), "Picture", AT_REMOVEDIR);
+            ::unlinkat(folder.get(), "Video", AT_REMOVEDIR);
+        }
+    }
+    struct stat st {};
+    if (::fstatat(rootFd.get(), folderName.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return true;
+    // A folder that is a link to a directory elsewhere goes as a link; its target stays.
+    const int flags = S_ISLNK(st.st_mode) ? 0 : AT_REMOVEDIR;
+    return ::unlinkat(rootFd.get(), folderName.constData(), flags) == 0;
+}
+
+void deleteFilesIn(const QString &dir)
+{
+    if (const DirFd fd(AT_FDCWD, QFile::encodeName(dir).constData(), true); fd)
+        unlinkFiles(fd.get());
+}
+
+QString insertTmp(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return path.left(slash + 1) + QStringLiteral("tmp/") + path.mid(slash + 1);
+}
+
+QString removeTmp(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    if (slash >= 4 && QStringView(path).mid(slash - 4, 5) == QStringLiteral("/tmp/"))
+        return path.left(slash - 3) + path.mid(slash + 1);
+    return path;
+}
+
+} // namespace quelmar::station
