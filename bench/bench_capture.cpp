@@ -7,7 +7,6 @@
 #include "image/jpeg_codec.h"
 #include "library/image_operations.h"
 
-#include <QApplication>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -194,17 +193,3 @@ BENCHMARK(BM_StillSaveJpeg)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BareJpegEncode)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-// The preview is a widget, so the run needs an application; no display is needed for it.
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -8,7 +8,6 @@
 #include "library/thumbnail_lists.h"
 #include "shell/language.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -85,17 +84,3 @@ BENCHMARK(BM_DrawThumbnailPage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenFolderManager)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-// The strip and the dialog are widgets, so the run needs an application, not a display.
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

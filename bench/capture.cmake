@@ -1,3 +1,4 @@
 # Frame-path operations and the still save at camera sizes, each against a plain frame copy.
-quelmar_add_bench(bench_capture ${CMAKE_CURRENT_LIST_DIR}/bench_capture.cpp)
+quelmar_add_bench(bench_capture ${CMAKE_CURRENT_LIST_DIR}/bench_capture.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/qt_bench_main.cpp)
 target_link_libraries(bench_capture PRIVATE quelmar_image station_library station_capture Qt6::Widgets)
