@@ -8,7 +8,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6svg6-dev qt6-svg-dev
   qt6-qpa-plugins libgl-dev
   libjpeg62-turbo-dev libv4l-dev libudev-dev
-  libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
+  libavformat-dev libavcodec-dev libswscale-dev libavutil-dev libcurl4-openssl-dev
+  curl
   libgtest-dev libgmock-dev libbenchmark-dev
   imagemagick ffmpeg python3 xvfb xauth x11-utils
   fonts-dejavu-core
