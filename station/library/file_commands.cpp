@@ -29,6 +29,8 @@ bool hasExtension(const QString &path, const char *extension)
     return QFileInfo(path).suffix().compare(QLatin1StringView(extension), Qt::CaseInsensitive) == 0;
 }
 
+// Extensions compare without regard to case everywhere: a file the strip lists (".Jpg")
+// opens, saves and deletes like any other.
 bool isPicturePath(const QString &path)
 {
     return hasExtension(path, "bmp") || hasExtension(path, "jpg");
@@ -58,8 +60,9 @@ QStringList fileNames(const QString &dir, const QStringList &patterns)
 
 bool copyFileReplacing(const QString &source, const QString &destination, QString *error)
 {
-    if (QFileInfo(source).canonicalFilePath() == QFileInfo(destination).canonicalFilePath())
-        return true;
+    const QString from = QFileInfo(source).canonicalFilePath();
+    if (!from.isEmpty() && from == QFileInfo(destination).canonicalFilePath())
+        return true; // the file itself: replacing it by its copy would only risk it
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly)) {
         if (error)
@@ -89,10 +92,9 @@ FileCommands::FileCommands(Context context, CSmallPictureWnd &strip, const Curre
     : c_(std::move(context)), strip_(strip), folder_(folder)
 {}
 
-QString FileCommands::text(const char *key, const char *fallback) const
+QString FileCommands::text(const QString &key, const QString &fallback) const
 {
-    const QString def = QString::fromUtf8(fallback);
-    return c_.language ? c_.language->text(QString::fromLatin1(key), def) : def;
+    return c_.language ? c_.language->text(key, fallback) : fallback;
 }
 
 void FileCommands::warn(const QString &title, const QString &message)
@@ -104,7 +106,7 @@ QString FileCommands::selectedOrWarn(const QString &fallback)
 {
     const QString selected = strip_.GetSelected();
     if (selected.isEmpty())
-        warn(c_.messageTitle, text("SelectFile", fallback.toUtf8().constData()));
+        warn(c_.messageTitle, text(QStringLiteral("SelectFile"), fallback));
     return selected;
 }
 
@@ -176,14 +178,14 @@ bool FileCommands::SaveSelectedAs(const QString &selected, const QString &destin
     if (!isPicturePath(selected)) {
         if (copyFileReplacing(removeTmp(selected), destination, &error))
             return true;
-        warn(c_.messageTitle, text("SaveFail", "Save fail"));
+        warn(c_.messageTitle, text(QStringLiteral("SaveFail"), QStringLiteral("Save fail")));
         return false;
     }
     const QString ownSuffix = QFileInfo(selected).suffix();
     if (destination.right(3).compare(ownSuffix, Qt::CaseInsensitive) == 0) {
         if (copyFileReplacing(selected, destination, &error))
             return true;
-        warn(c_.messageTitle, text("SaveFail", "Save fail"));
+        warn(c_.messageTitle, text(QStringLiteral("SaveFail"), QStringLiteral("Save fail")));
         return false;
     }
     bool converted = false;
@@ -203,14 +205,22 @@ void FileCommands::saveAll()
     const QString selected = selectedOrWarn(QStringLiteral("Please select an image or video"));
     if (selected.isEmpty())
         return;
-    strip_.shown().selectAll();
+    ThumbnailList &list = strip_.shown();
+    const int previous = list.selectedIndex();
+    list.selectAll();
     strip_.Redraw();
+    // Whatever ends the command short of emptying the list gives the selection back.
+    const auto restoreSelection = [&] {
+        if (list.count() > 0) {
+            list.select(previous);
+            strip_.Redraw();
+        }
+    };
 
     const bool video = hasExtension(selected, "avi");
     const QString sourceDir = video ? folder_.videoDir : folder_.fullSizeDir;
-    const QStringList names =
-        video ? fileNames(folder_.videoDir, {QStringLiteral("*.avi"), QStringLiteral("*.AVI")})
-              : fileNames(folder_.fullSizeDir, {});
+    const QStringList names = video ? fileNames(folder_.videoDir, {QStringLiteral("*.avi")})
+                                    : fileNames(folder_.fullSizeDir, {});
     FileDialogRequest request;
     request.proposedPath =
         c_.proposedDir + u'/' + firstNames(video ? names : fileNames(folder_.pictureDir, {}));
@@ -218,12 +228,15 @@ void FileCommands::saveAll()
         video ? QStringLiteral("AVI Files (*.AVI *.avi)") : QStringLiteral("IMAGE Files (*)");
     request.confirmOverwrite = false;
     const std::optional<QString> chosen = c_.prompt->saveFile(request);
-    if (!chosen)
+    if (!chosen) {
+        restoreSelection();
         return;
+    }
     const QString targetDir = QFileInfo(*chosen).path();
     // Copying the folder onto itself and then deleting it all would lose every file.
     if (isOwnDirectory(targetDir)) {
         warn(QStringLiteral("Save file"), QStringLiteral("Can't save file to temp directory!!"));
+        restoreSelection();
         return;
     }
     int failed = 0;
@@ -231,10 +244,12 @@ void FileCommands::saveAll()
         failed += !copyFileReplacing(sourceDir + u'/' + name, targetDir + u'/' + name);
     // Offering to delete the originals is only safe once every copy exists.
     if (failed > 0) {
-        warn(c_.messageTitle, text("SaveFail", "Save fail"));
+        warn(c_.messageTitle, text(QStringLiteral("SaveFail"), QStringLiteral("Save fail")));
+        restoreSelection();
         return;
     }
     deleteAll();
+    restoreSelection();
 }
 
 void FileCommands::deleteSelected()
@@ -242,14 +257,18 @@ void FileCommands::deleteSelected()
     const QString selected = selectedOrWarn(QStringLiteral("Please select an image or video"));
     if (selected.isEmpty())
         return;
-    if (!c_.prompt->askYesNo(c_.messageTitle, text("SureDelete", "Are you sure to delete?"),
-                             PromptIcon::Warning))
+    if (!c_.prompt->askYesNo(
+            c_.messageTitle,
+            text(QStringLiteral("SureDelete"), QStringLiteral("Are you sure to delete?")),
+            PromptIcon::Warning))
         return;
     if (isPicturePath(selected))
         QFile::remove(selected);
     const QString listed = removeTmp(selected);
-    if (::unlink(QFile::encodeName(listed).constData()) != 0) {
-        c_.prompt->message(QStringLiteral("Capture"), QString::fromLocal8Bit(std::strerror(errno)),
+    const QByteArray listedName = QFile::encodeName(listed);
+    if (::unlink(listedName.constData()) != 0) {
+        const int error = errno;
+        c_.prompt->message(QStringLiteral("Capture"), QString::fromLocal8Bit(std::strerror(error)),
                            PromptIcon::Error);
         return;
     }
@@ -263,14 +282,19 @@ void FileCommands::deleteAll()
     const QString selected = selectedOrWarn(QStringLiteral("Please select an image or video"));
     if (selected.isEmpty())
         return;
-    if (!c_.prompt->askYesNo(c_.messageTitle, text("SureDeleteAll", "Are you sure to delete all?"),
-                             PromptIcon::Warning))
+    if (!c_.prompt->askYesNo(
+            c_.messageTitle,
+            text(QStringLiteral("SureDeleteAll"), QStringLiteral("Are you sure to delete all?")),
+            PromptIcon::Warning))
         return;
+    // Only the kinds the strip lists go: a file it never showed is never lost unseen.
+    const QString folder = QFileInfo(folder_.pictureDir).path();
     if (isPicturePath(selected)) {
-        deleteFilesIn(folder_.pictureDir);
-        deleteFilesIn(folder_.fullSizeDir);
+        deleteFilesIn(folder, QStringLiteral("Picture"), isPicturePath);
+        deleteFilesIn(folder, QStringLiteral("Picture/tmp"), isPicturePath);
     } else if (hasExtension(selected, "avi")) {
-        deleteFilesIn(folder_.videoDir);
+        deleteFilesIn(folder, QStringLiteral("Video"),
+                      [](const QString &name) { return hasExtension(name, "avi"); });
     }
     strip_.shown().clear();
     strip_.Redraw();

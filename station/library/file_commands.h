@@ -46,7 +46,7 @@ private:
     QString selectedOrWarn(const QString &fallback);
     bool isOwnDirectory(const QString &directory) const;
     void warn(const QString &title, const QString &text);
-    QString text(const char *key, const char *fallback) const;
+    QString text(const QString &key, const QString &fallback) const;
 
     Context c_;
     CSmallPictureWnd &strip_;

@@ -24,7 +24,7 @@ CFolderInfo CFolderInfo::read(const QString &root, const QString &name)
     CFolderInfo info;
     info.name = name;
     info.location = root + u'/' + name;
-    const QDateTime t = creationTime(info.location).toLocalTime();
+    const QDateTime t = creationTime(QFileInfo(info.location)).toLocalTime();
     if (t.isValid())
         info.created = QStringLiteral("%1/%2/%3 %4:%5:%6")
                            .arg(t.date().year())
@@ -35,17 +35,15 @@ CFolderInfo CFolderInfo::read(const QString &root, const QString &name)
                            .arg(t.time().second());
     info.note = readFolderNote(info.location);
     info.photo =
-        countText(tallyFiles(info.location + QStringLiteral("/Picture/tmp"), {"bmp", "jpg"}));
-    info.video = countText(tallyFiles(info.location + QStringLiteral("/Video"), {"avi"}));
+        countText(tallyFiles(folderDirectories(info.location).fullSizeDir, {"bmp", "jpg"}));
+    info.video = countText(tallyFiles(folderDirectories(info.location).videoDir, {"avi"}));
     return info;
 }
 
 QVector<CFolderInfo> readFolderInfos(const QString &root)
 {
     QVector<CFolderInfo> rows;
-    QStringList names =
-        QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Unsorted);
-    std::sort(names.begin(), names.end(), folderNameLess);
+    const QStringList names = folderNamesIn(root);
     rows.reserve(names.size());
     for (const QString &name : names)
         rows.push_back(CFolderInfo::read(root, name));
@@ -59,8 +57,8 @@ FolderProperty FolderProperty::read(const QString &folderPath, ListKind shown)
     p.name = folderPath.mid(folderPath.lastIndexOf(u'/') + 1);
     const FileTally tally =
         shown == ListKind::Pictures
-            ? tallyFiles(folderPath + QStringLiteral("/Picture/tmp"), {"bmp", "jpg"})
-            : tallyFiles(folderPath + QStringLiteral("/Video"), {"avi"});
+            ? tallyFiles(folderDirectories(folderPath).fullSizeDir, {"bmp", "jpg"})
+            : tallyFiles(folderDirectories(folderPath).videoDir, {"avi"});
     p.size = QStringLiteral("%1 MB").arg(tally.bytes / 1048576);
     p.contains = QStringLiteral("%1 files").arg(tally.count);
     if (tally.count > 0 && tally.lastCreated.isValid())

@@ -27,6 +27,8 @@ CManagerFolderDlg::CManagerFolderDlg(const Language &language, QVector<CFolderIn
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setShowGrid(true);
+    // Six columns of one sixth of the width each.
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     connect(table_, &QTableWidget::currentCellChanged, this, [this](int row) { selectRow(row); });
 
     auto *buttons = new QDialogButtonBox(this);
@@ -63,14 +65,6 @@ void CManagerFolderDlg::fillTable()
     table_->setCurrentCell(-1, -1);
 }
 
-void CManagerFolderDlg::resizeEvent(QResizeEvent *event)
-{
-    QDialog::resizeEvent(event);
-    const int column = table_->viewport()->width() / 6;
-    for (int c = 0; c < 6; ++c)
-        table_->setColumnWidth(c, column);
-}
-
 void CManagerFolderDlg::selectRow(int row)
 {
     if (row < 0 || row >= rows_.size())
@@ -91,8 +85,9 @@ void CManagerFolderDlg::deleteSelected()
             rows_[selectedRow_] = *remaining;
         else
             rows_.removeAt(selectedRow_);
-        fillTable();
     }
+    // The selection is forgotten on screen too, so a click on the same row selects it again.
+    fillTable();
     selectedRow_ = -1;
     selectedName_.clear();
 }

@@ -7,6 +7,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <optional>
 
 class QTableWidget;
 
@@ -30,9 +31,6 @@ public:
     QString selectedName() const { return selectedName_; }
     void selectRow(int row);
     void deleteSelected();
-
-protected:
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void fillTable();

@@ -11,9 +11,7 @@
 #include "shell/prompt.h"
 
 #include <QComboBox>
-#include <QFileInfo>
 #include <QMenu>
-#include <QStandardPaths>
 
 namespace quelmar::station {
 
@@ -117,8 +115,7 @@ void MediaLibrary::ensureFolder()
 
 void MediaLibrary::AddStill(const QString &thumbnailPath)
 {
-    if (strip_)
-        strip_->AddStill(thumbnailPath);
+    strip_->AddStill(thumbnailPath);
 }
 
 void MediaLibrary::AddRecording(const QString &videoPath)
@@ -141,12 +138,13 @@ void MediaLibrary::fillFolderBox()
 
 void MediaLibrary::selectFolderEntry(const QString &name)
 {
-    for (int i = 0; i < folderBox_->count(); ++i) {
-        if (folderBox_->itemText(i).compare(name, Qt::CaseInsensitive) == 0) {
-            const QSignalBlocker block(folderBox_);
-            folderBox_->setCurrentIndex(i);
-            return;
-        }
+    // "Apple" and "apple" are two folders here: the exact name wins over a match in case.
+    int index = folderBox_->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0)
+        index = folderBox_->findText(name, Qt::MatchFixedString);
+    if (index >= 0) {
+        const QSignalBlocker block(folderBox_);
+        folderBox_->setCurrentIndex(index);
     }
 }
 
@@ -246,6 +244,18 @@ void MediaLibrary::openSelected()
 
 void MediaLibrary::showContextMenu(QPoint globalPos)
 {
+    // Built at every opening, so a language chosen meanwhile shows at once.
+    contextMenu_->clear();
+    const auto entry = [this](const char *key, const char *fallback, int id) {
+        const QString text =
+            c_.language->text(QString::fromLatin1(key), QString::fromLatin1(fallback));
+        contextMenu_->addAction(text, this, [this, id] { onCommand(id); });
+    };
+    entry("Open", "Open...", cmd::Open);
+    entry("save", "save", cmd::SaveAs);
+    entry("SaveAll", "Save All", cmd::SaveAll);
+    entry("Delete", "Delete...", cmd::Delete);
+    entry("DeleteAll", "Delete All", cmd::DeleteAll);
     contextMenu_->popup(globalPos);
 }
 

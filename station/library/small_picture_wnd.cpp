@@ -124,7 +124,10 @@ bool CSmallPictureWnd::HitTest(QPoint point)
 QString CSmallPictureWnd::GetSelected() const
 {
     const ThumbnailList &list = kind_ == ListKind::Pictures ? pictures_ : videos_;
-    const int index = list.firstSelected();
+    // The framed item first: after Save All marks them all, it is still the one meant.
+    const int framed = list.selectedIndex();
+    const int index =
+        framed >= 0 && list.items()[framed].isSelected() ? framed : list.firstSelected();
     return index < 0 ? QString() : insertTmp(list.items()[index].path);
 }
 
@@ -132,12 +135,16 @@ bool CSmallPictureWnd::dropVanishedItems()
 {
     ThumbnailList &list = shown();
     bool dropped = false;
-    for (int i = list.pageCount() - 1; i >= 0; --i) {
-        const int index = list.pageStart() + i;
-        if (isGone(list.items()[index].path)) {
-            list.remove(index);
-            dropped = true;
-        }
+    // A removal can move the page; items that come into view are checked in turn.
+    for (bool again = true; again;) {
+        QVector<int> gone;
+        for (int i = 0; i < list.pageCount(); ++i)
+            if (isGone(list.items()[list.pageStart() + i].path))
+                gone.push_back(list.pageStart() + i);
+        for (auto it = gone.crbegin(); it != gone.crend(); ++it)
+            list.remove(*it);
+        again = !gone.isEmpty();
+        dropped = dropped || again;
     }
     return dropped;
 }

@@ -19,10 +19,16 @@ void StripTabs::setKind(ListKind kind)
 
 void StripTabs::paintEvent(QPaintEvent *)
 {
-    QPainter p(this);
-    QSvgRenderer(kind_ == ListKind::Pictures ? QStringLiteral(":/icons/tab_pictures.svg")
-                                             : QStringLiteral(":/icons/tab_videos.svg"))
-        .render(&p, rect());
+    QPixmap &picture = pictures_[int(kind_)];
+    if (picture.size() != size()) {
+        picture = QPixmap(size());
+        picture.fill(Qt::transparent);
+        QPainter painter(&picture);
+        QSvgRenderer(kind_ == ListKind::Pictures ? QStringLiteral(":/icons/tab_pictures.svg")
+                                                 : QStringLiteral(":/icons/tab_videos.svg"))
+            .render(&painter, QRectF(picture.rect()));
+    }
+    QPainter(this).drawPixmap(0, 0, picture);
 }
 
 void StripTabs::mousePressEvent(QMouseEvent *event)

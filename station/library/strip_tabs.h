@@ -4,6 +4,7 @@
 
 #include "library/thumbnail_lists.h"
 
+#include <QPixmap>
 #include <QWidget>
 
 namespace quelmar::station {
@@ -23,6 +24,7 @@ protected:
 
 private:
     ListKind kind_ = ListKind::Pictures;
+    QPixmap pictures_[2]; // rendered once per size, indexed by ListKind
 };
 
 } // namespace quelmar::station

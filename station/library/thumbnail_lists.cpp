@@ -69,8 +69,7 @@ void ThumbnailList::selectAll()
 
 void ThumbnailList::scrollTo(int row)
 {
-    const ScrollRange r = range();
-    scrollRow_ = std::clamp(row, r.minimum, r.maximum);
+    scrollRow_ = std::clamp(row, 0, range().lastPosition());
 }
 
 int ThumbnailList::firstSelected() const
@@ -99,7 +98,7 @@ void ThumbnailList::onCountChanged()
     const int rows = (count() + kColumns - 1) / kColumns;
     if (rows < 13 && scrollRow_ != 0)
         scrollRow_ = 0;
-    scrollRow_ = std::min(scrollRow_, range().maximum);
+    scrollRow_ = std::min(scrollRow_, range().lastPosition());
 }
 
 QRect thumbnailCell(int i, QSize client)
@@ -116,7 +115,7 @@ namespace {
 QStringList scan(const QString &dir, const QStringList &suffixes, qint64 minimumSize)
 {
     QStringList paths;
-    QDirIterator it(dir, QDir::Files | QDir::Hidden | QDir::System);
+    QDirIterator it(dir, QDir::Files | QDir::Hidden);
     while (it.hasNext()) {
         it.next();
         const QString name = it.fileName();

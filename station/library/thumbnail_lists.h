@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVector>
 
+#include <algorithm>
 #include <array>
 
 namespace quelmar::station {
@@ -20,12 +21,14 @@ struct ThumbnailItem {
     bool isSelected() const { return (flags & (Present | Selected)) == (Present | Selected); }
 };
 
-// The scroll bar's range for a list; both arrows are off when maximum < page.
+// The scroll bar's range for a list, a page of six rows showing rows minimum..maximum; both
+// arrows are off when maximum < page. The last position shows the last page in full.
 struct ScrollRange {
     int minimum = 0;
     int maximum = 5;
     int page = 6;
     bool arrowsEnabled() const { return maximum >= page; }
+    int lastPosition() const { return std::max(minimum, maximum - page + 1); }
 };
 
 class ThumbnailList {

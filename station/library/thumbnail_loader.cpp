@@ -48,21 +48,25 @@ QImage decodeThumbnailFile(const QString &path)
 
 QImage ThumbnailLoader::load(const QString &path, ListKind kind)
 {
-    if (kind == ListKind::Pictures)
-        return decodeThumbnailFile(path);
-
     const QFileInfo info(path);
-    const auto cached = videos_.constFind(path);
-    if (cached != videos_.cend() && cached->size == info.size() &&
+    const auto cached = cache_.constFind(path);
+    if (cached != cache_.cend() && cached->size == info.size() &&
         cached->modified == info.lastModified())
         return cached->image;
 
-    const std::optional<Frame> frame =
-        readFirstVideoFrame(path, kMaxVideoThumbWidth, kMaxVideoThumbHeight);
-    QImage image = frame ? toImage(*frame) : QImage();
-    if (videos_.size() >= kMaxCachedVideos)
-        videos_.clear();
-    videos_.insert(path, {info.size(), info.lastModified(), image});
+    QImage image;
+    if (kind == ListKind::Pictures) {
+        image = decodeThumbnailFile(path);
+    } else if (const std::optional<Frame> frame =
+                   readFirstVideoFrame(path, kMaxVideoThumbWidth, kMaxVideoThumbHeight)) {
+        image = toImage(*frame);
+    }
+    // A picture someone put there may be large; the cell needs no more than this.
+    if (image.width() > kMaxVideoThumbWidth || image.height() > kMaxVideoThumbHeight)
+        image = image.scaled(kMaxVideoThumbWidth, kMaxVideoThumbHeight);
+    if (cache_.size() >= kMaxCached)
+        cache_.clear();
+    cache_.insert(path, {info.size(), info.lastModified(), image});
     return image;
 }
 

@@ -1,6 +1,6 @@
 // The picture of one thumbnail cell: a still's thumbnail file decoded, or a video's first
-// frame reduced to fit. Videos are remembered by path, size and time, since reading a first
-// frame costs far more than a 60 x 60 still.
+// frame reduced to fit. Cells are remembered by path, size and time, so clicks and scrolling
+// redraw without decoding again.
 #pragma once
 
 #include "library/thumbnail_lists.h"
@@ -16,18 +16,18 @@ public:
     // A null image when the file cannot be decoded: the cell keeps its background.
     QImage load(const QString &path, ListKind kind);
 
-    // The largest a video frame is kept at; cells are smaller.
+    // The largest a cell picture is kept at; cells are smaller.
     static constexpr int kMaxVideoThumbWidth = 160;
     static constexpr int kMaxVideoThumbHeight = 120;
 
 private:
-    struct CachedVideo {
+    struct Cached {
         qint64 size = 0;
         QDateTime modified;
         QImage image;
     };
-    static constexpr int kMaxCachedVideos = 256;
-    QHash<QString, CachedVideo> videos_;
+    static constexpr int kMaxCached = 512;
+    QHash<QString, Cached> cache_;
 };
 
 // A still's thumbnail: ".jpg" (any case) through the JPEG codec, anything else as a BMP read

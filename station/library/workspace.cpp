@@ -6,7 +6,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <array>
+#include <functional>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -41,8 +41,9 @@ private:
     int fd_;
 };
 
-// Unlinks every entry of the directory that is not itself a directory (files and links).
-void unlinkFiles(int dirFd)
+// Unlinks every entry of the directory that is not itself a directory (files and links),
+// or only those whose names `wanted` accepts.
+void unlinkFiles(int dirFd, const std::function<bool(const QString &)> &wanted = {})
 {
     const int listFd = ::dup(dirFd);
     if (listFd < 0)
@@ -54,6 +55,8 @@ void unlinkFiles(int dirFd)
     }
     std::vector<std::string> names;
     while (const dirent *entry = ::readdir(dir)) {
+        if (wanted && !wanted(QFile::decodeName(entry->d_name)))
+            continue;
         struct stat st {};
         if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
             names.emplace_back(entry->d_name);
@@ -67,40 +70,47 @@ void unlinkFiles(int dirFd)
 
 Workspace::Workspace(QString documentsDir) : root_(std::move(documentsDir) + u'/' + kRootName) {}
 
+CurrentFolder folderDirectories(const QString &folderPath)
+{
+    return {folderPath, folderPath + QStringLiteral("/Picture"),
+            folderPath + QStringLiteral("/Picture/tmp"), folderPath + QStringLiteral("/Video")};
+}
+
 void Workspace::createDefault()
 {
     QDir().mkdir(root_);
     createFolder(kDefaultName);
-    const QString path = folderPath(kDefaultName);
-    current_.videoDir = path + QStringLiteral("/Video");
-    current_.pictureDir = path + QStringLiteral("/Picture");
-    current_.fullSizeDir = path + QStringLiteral("/Picture/tmp");
+    const QString keep = current_.folderPath;
+    current_ = folderDirectories(folderPath(kDefaultName));
+    current_.folderPath = keep;
 }
 
 void Workspace::createFolder(const QString &name) const
 {
-    const QString path = folderPath(name);
+    const CurrentFolder dirs = folderDirectories(folderPath(name));
     QDir dir;
-    dir.mkdir(path);
-    dir.mkdir(path + QStringLiteral("/Video"));
-    dir.mkdir(path + QStringLiteral("/Picture"));
-    dir.mkdir(path + QStringLiteral("/Picture/tmp"));
+    dir.mkdir(dirs.folderPath);
+    dir.mkdir(dirs.videoDir);
+    dir.mkdir(dirs.pictureDir);
+    dir.mkdir(dirs.fullSizeDir);
 }
 
-QStringList Workspace::folderNames() const
+QStringList folderNamesIn(const QString &root)
 {
     QStringList names =
-        QDir(root_).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Unsorted);
+        QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Unsorted);
     std::sort(names.begin(), names.end(), folderNameLess);
     return names;
 }
 
+QStringList Workspace::folderNames() const
+{
+    return folderNamesIn(root_);
+}
+
 void Workspace::setCurrentFolder(const QString &name)
 {
-    current_.folderPath = folderPath(name);
-    current_.pictureDir = current_.folderPath + QStringLiteral("/Picture");
-    current_.fullSizeDir = current_.folderPath + QStringLiteral("/Picture/tmp");
-    current_.videoDir = current_.folderPath + QStringLiteral("/Video");
+    current_ = folderDirectories(folderPath(name));
 }
 
 QString Workspace::currentName() const
@@ -120,18 +130,21 @@ QString folderNameProblem(const QString &name)
         return {};
     if (name == u'.' || name == QStringLiteral(".."))
         return QStringLiteral("\".\" and \"..\" cannot be folder names.");
-    if (name.contains(u'/') || name.contains(QChar(0)))
+    if (name.contains(u'/'))
         return QStringLiteral("A folder name cannot contain \"/\".");
-    // The file system counts bytes: 255 of them in UTF-8 at most.
-    if (name.size() > Workspace::kMaxFolderNameLength || QFile::encodeName(name).size() > 255)
+    if (std::any_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x20; }))
+        return QStringLiteral("A folder name cannot contain control characters.");
+    if (name.toUcs4().size() > Workspace::kMaxFolderNameLength)
         return QStringLiteral("The folder name is too long (at most %1 characters).")
             .arg(Workspace::kMaxFolderNameLength);
+    // The file system counts bytes: 255 of them in UTF-8 at most.
+    if (QFile::encodeName(name).size() > 255)
+        return QStringLiteral("The folder name is too long for the file system.");
     return {};
 }
 
-QDateTime creationTime(const QString &path)
+QDateTime creationTime(const QFileInfo &info)
 {
-    const QFileInfo info(path);
     const QDateTime born = info.birthTime();
     return born.isValid() ? born : info.lastModified();
 }
@@ -139,7 +152,7 @@ QDateTime creationTime(const QString &path)
 FileTally tallyFiles(const QString &dir, std::initializer_list<const char *> endings)
 {
     FileTally tally;
-    QDirIterator it(dir, QDir::Files | QDir::Hidden | QDir::System);
+    QDirIterator it(dir, QDir::Files | QDir::Hidden);
     while (it.hasNext()) {
         it.next();
         const QString name = it.fileName();
@@ -156,8 +169,7 @@ FileTally tallyFiles(const QString &dir, std::initializer_list<const char *> end
             continue;
         ++tally.count;
         tally.bytes += info.size();
-        const QDateTime born = info.birthTime();
-        tally.lastCreated = born.isValid() ? born : info.lastModified();
+        tally.lastCreated = creationTime(info);
     }
     return tally;
 }
@@ -200,10 +212,22 @@ bool deleteFolder(const QString &root, const QString &name)
     return ::unlinkat(rootFd.get(), folderName.constData(), flags) == 0;
 }
 
-void deleteFilesIn(const QString &dir)
+void deleteFilesIn(const QString &folderPath, const QString &relativeDir,
+                   const std::function<bool(const QString &)> &wanted)
 {
-    if (const DirFd fd(AT_FDCWD, QFile::encodeName(dir).constData(), true); fd)
-        unlinkFiles(fd.get());
+    // The workspace root may be a link; nothing below it is followed.
+    const QFileInfo folder(folderPath);
+    std::unique_ptr<DirFd> dir =
+        std::make_unique<DirFd>(AT_FDCWD, QFile::encodeName(folder.path()).constData(), true);
+    const QStringList parts =
+        (folder.fileName() + u'/' + relativeDir).split(u'/', Qt::SkipEmptyParts);
+    for (const QString &part : parts) {
+        if (!*dir)
+            return;
+        dir = std::make_unique<DirFd>(dir->get(), QFile::encodeName(part).constData());
+    }
+    if (*dir)
+        unlinkFiles(dir->get(), wanted);
 }
 
 QString insertTmp(const QString &path)

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <initializer_list>
 
 namespace quelmar::station {
@@ -49,6 +51,10 @@ private:
 
 // Folder names sort as the folder box shows them: without regard to case.
 bool folderNameLess(const QString &a, const QString &b);
+// The folders under a workspace root, in that order.
+QStringList folderNamesIn(const QString &root);
+// The four paths of the folder at `folderPath`.
+CurrentFolder folderDirectories(const QString &folderPath);
 
 // Empty when `name` can name a folder, otherwise why not (English; the caller shows it).
 // An empty name is not judged here: the New Folder dialog then creates nothing.
@@ -66,7 +72,7 @@ FileTally tallyFiles(const QString &dir, std::initializer_list<const char *> end
 
 // When a file or directory came into being; the modification time where the file system
 // keeps no creation time.
-QDateTime creationTime(const QString &path);
+QDateTime creationTime(const QFileInfo &info);
 
 // Deletes a folder as the Folder Manager does: the files of Picture/tmp, Picture and Video,
 // then note.txt, then those three directories and the folder, each removal ignoring its
@@ -74,9 +80,11 @@ QDateTime creationTime(const QString &path);
 // folder is touched; a folder that still holds other entries stays. True when it is gone.
 bool deleteFolder(const QString &root, const QString &name);
 
-// Unlinks every entry of `dir` that is not a directory (files, and links as links); failures
-// are ignored.
-void deleteFilesIn(const QString &dir);
+// Unlinks the entries of `relativeDir` under the folder that are not directories (files, and
+// links as links) and that `wanted` accepts (all when empty); failures are ignored. No link
+// on the way below the workspace root is followed, so nothing outside a folder is touched.
+void deleteFilesIn(const QString &folderPath, const QString &relativeDir,
+                   const std::function<bool(const QString &)> &wanted = {});
 
 // The full-size path of a thumbnail: "tmp/" inserted after the last "/". The working path
 // of a video item is made the same way and stripped again before use.

@@ -74,6 +74,62 @@ TEST_F(FileCommandsTest, SaveConvertsByTheExtensionOrCopies)
     EXPECT_TRUE(prompt.messages.empty());
 }
 
+TEST_F(FileCommandsTest, JpegSavedAsBmpIsConvertedAndFailuresAreReported)
+{
+    strip().HitTest(thumbnailCell(1, strip().clientSize()).center()); // the JPEG
+    const QString out = home.file(QStringLiteral("out"));
+    QDir().mkpath(out);
+    prompt.fileAnswers = {out + QStringLiteral("/a.bmp")};
+    library->onCommand(cmd::SaveAs);
+    EXPECT_EQ(identify(out + QStringLiteral("/a.bmp")), QStringLiteral("BMP3 64 48"));
+
+    // A damaged full-size picture cannot be converted; a missing one cannot be copied.
+    selectFirst();
+    writeAll(insertTmp(thumb), "BM not really");
+    prompt.fileAnswers = {out + QStringLiteral("/b.jpg")};
+    library->onCommand(cmd::SaveAs);
+    EXPECT_EQ(prompt.lastText(), QStringLiteral("Conpress fail"));
+    EXPECT_FALSE(QFile::exists(out + QStringLiteral("/b.jpg")));
+    QFile::remove(insertTmp(thumb));
+    prompt.fileAnswers = {out + QStringLiteral("/c.bmp")};
+    library->onCommand(cmd::SaveAs);
+    EXPECT_EQ(prompt.lastText(), QStringLiteral("Save fail"));
+    EXPECT_FALSE(QFile::exists(out + QStringLiteral("/c.bmp")));
+}
+
+TEST_F(FileCommandsTest, SaveAllThatEndsEarlyGivesTheSelectionBack)
+{
+    strip().HitTest(thumbnailCell(1, strip().clientSize()).center());
+    library->onCommand(cmd::SaveAll); // the dialog is cancelled
+    EXPECT_EQ(strip().shown().firstSelected(), 1);
+    EXPECT_EQ(QFileInfo(strip().GetSelected()).fileName(), QStringLiteral("Still_N0002.jpg"));
+}
+
+// Delete all removes what the strip lists, and never through a link out of the folder.
+TEST_F(FileCommandsTest, DeleteAllStaysInsideTheFolder)
+{
+    const QString outside = home.file(QStringLiteral("outside"));
+    writeAll(outside + QStringLiteral("/precious.avi"), "keep");
+    writeAll(library->current().videoDir + QStringLiteral("/notes.txt"), "keep");
+    const QString video = library->current().videoDir;
+    writeAll(video + QStringLiteral("/v.avi"), "avi");
+    library->ReloadThumbnails();
+    library->setListKind(ListKind::Videos);
+    selectFirst();
+    prompt.answers = {PromptAnswer::Yes};
+    library->onCommand(cmd::DeleteAll);
+    EXPECT_EQ(QDir(video).entryList(QDir::Files), QStringList{QStringLiteral("notes.txt")});
+
+    // The Video directory replaced by a link to a directory elsewhere: nothing there goes.
+    QDir(video).removeRecursively();
+    QFile::link(outside, video);
+    library->ReloadThumbnails();
+    selectFirst();
+    prompt.answers = {PromptAnswer::Yes};
+    library->onCommand(cmd::DeleteAll);
+    EXPECT_EQ(readAll(outside + QStringLiteral("/precious.avi")), QByteArray("keep"));
+}
+
 TEST_F(FileCommandsTest, SavingIntoTheFoldersOwnDirectoriesIsRefused)
 {
     selectFirst();
@@ -141,7 +197,7 @@ TEST_F(FileCommandsTest, OpeningAVideoHandsItsPathToThePlayer)
     selectFirst();
     library->onCommand(cmd::Open);
     const QByteArray expected(reinterpret_cast<const char *>(video.utf16()), video.size() * 2);
-    EXPECT_EQ(readAll(home.file(QStringLiteral("folderpath.txt"))), expected);
+    EXPECT_EQ(player.handOverAtStart, expected);
     EXPECT_EQ(player.played, QStringList{video});
 }
 

@@ -21,9 +21,12 @@ namespace quelmar::test {
 class RecordingPlayer final : public station::VideoPlayer {
 public:
     QStringList played;
+    QString handOverFile;
+    QByteArray handOverAtStart; // what the hand-over file held when the player started
     bool play(const QString &videoPath) override
     {
         played << videoPath;
+        handOverAtStart = readAll(handOverFile);
         return true;
     }
 };
@@ -49,6 +52,7 @@ protected:
         c.player = &player;
         c.documentsDir = home.path();
         c.folderPathFile = home.file(QStringLiteral("folderpath.txt"));
+        player.handOverFile = c.folderPathFile;
         library = new station::MediaLibrary(c, &canvas);
         library->strip()->setGeometry(12, 110, 162, 430);
     }

@@ -7,9 +7,9 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QRegularExpression>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 
 using namespace quelmar::station;
 using namespace quelmar::test;
@@ -67,6 +67,33 @@ TEST_F(WorkspaceFolders, NewFolderIsMadeCurrentWithItsNote)
     EXPECT_TRUE(QFileInfo(folder("Bees") + QStringLiteral("/Picture/tmp")).isDir());
     EXPECT_EQ(readAll(folder("Bees") + QStringLiteral("/note.txt")), QByteArray("wing\r\nleg"));
     EXPECT_EQ(readFolderNote(folder("Bees")), QStringLiteral("wingleg"));
+}
+
+TEST_F(WorkspaceFolders, NewFolderWithAnExistingNameReplacesItsNote)
+{
+    QDir().mkpath(folder("Apple"));
+    library->LoadFolders(true);
+    const auto create = [&](const QString &name, const QString &note) {
+        prompt.onDialog = [&](QDialog &d) {
+            auto &dialog = dynamic_cast<CNewFolderDlg &>(d);
+            dialog.nameEdit()->setText(name);
+            dialog.noteEdit()->setPlainText(note);
+            dialog.accept();
+            return d.result();
+        };
+        library->newFolder();
+    };
+    create(QStringLiteral("Default"), QStringLiteral("again"));
+    EXPECT_EQ(library->current().folderPath, folder("Default"));
+    EXPECT_EQ(library->folderBox()->currentText(), QStringLiteral("Default"));
+    EXPECT_EQ(readFolderNote(folder("Default")), QStringLiteral("again"));
+    // A name differing only in case is another folder, and the box shows that one.
+    create(QStringLiteral("apple"), QString());
+    EXPECT_EQ(library->current().folderPath, folder("apple"));
+    EXPECT_EQ(library->folderBox()->currentText(), QStringLiteral("apple"));
+    // An empty name creates nothing.
+    create(QString(), QStringLiteral("x"));
+    EXPECT_EQ(folderBoxEntries().size(), 3);
 }
 
 TEST_F(WorkspaceFolders, NewFolderRefusesBadNamesAndStaysOpen)
