@@ -24,6 +24,12 @@ struct FileDialogRequest {
     bool confirmOverwrite = true;
 };
 
+// A font with the colour to write in, as the font chooser with effects returns them.
+struct FontChoice {
+    QFont font;
+    QColor colour;
+};
+
 class Prompt {
 public:
     virtual ~Prompt() = default;
@@ -33,7 +39,7 @@ public:
     virtual std::optional<QString> openFile(const FileDialogRequest &request) = 0;
     virtual std::optional<QString> saveFile(const FileDialogRequest &request) = 0;
     virtual std::optional<QColor> chooseColor(const QColor &initial) = 0;
-    virtual std::optional<QFont> chooseFont(const QFont &initial) = 0;
+    virtual std::optional<FontChoice> chooseFont(const QFont &initial, const QColor &colour) = 0;
     // Runs a dialog modally and returns its result code (QDialog::Accepted or Rejected).
     virtual int runDialog(QDialog &dialog) = 0;
 

@@ -9,6 +9,7 @@
 #include "library/media_library.h"
 #include "library/small_picture_wnd.h"
 #include "library/strip_tabs.h"
+#include "measure/pen_dlg.h"
 #include "shell/about_dialog.h"
 #include "shell/bitmap_check_button.h"
 #include "shell/command_ids.h"
@@ -119,6 +120,7 @@ CScopeDeskDlg::CScopeDeskDlg(StationServices services, QWidget *parent)
 
     settingsIo_.createDefaults();
     settingsIo_.readAll(settings_);
+    labelFont_ = readLogFontFile(StationPaths::measureFontFile());
     currentLanguage_ = {settings_.lanId, settings_.subLanId};
     language_.choose(effectiveLanguage(currentLanguage_, systemLocaleName()));
     // The title and the escape hint change language only at the next start.
@@ -386,6 +388,13 @@ void CScopeDeskDlg::onCommand(int id)
     case cmd::BlueDisplay:
         onImageOperation(id);
         break;
+    case cmd::MeasurementSetting: {
+        CPenDlg pen({&settings_, &settingsIo_, &labelFont_, StationPaths::measureFontFile(),
+                     services_.prompt, &language_},
+                    this);
+        services_.prompt->runDialog(pen);
+        break;
+    }
     case cmd::About:
     case cmd::SystemAbout: {
         CAboutDlg about(language_, this);

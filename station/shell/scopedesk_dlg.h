@@ -5,6 +5,7 @@
 
 #include "capture/capture_state.h"
 #include "shell/language.h"
+#include "shell/log_font.h"
 #include "shell/registry_store.h"
 #include "shell/station_services.h"
 #include "shell/station_settings.h"
@@ -98,6 +99,7 @@ private:
     RegistryStore store_;
     SettingsIo settingsIo_;
     StationSettings settings_;
+    LogFont labelFont_; // the label font of new shapes, from the label font file
     Language language_;
     LanguagePair currentLanguage_;
 

@@ -58,11 +58,16 @@ std::optional<QColor> WidgetPrompt::chooseColor(const QColor &initial)
     return c.isValid() ? std::optional<QColor>(c) : std::nullopt;
 }
 
-std::optional<QFont> WidgetPrompt::chooseFont(const QFont &initial)
+std::optional<FontChoice> WidgetPrompt::chooseFont(const QFont &initial, const QColor &colour)
 {
     bool ok = false;
     const QFont f = QFontDialog::getFont(&ok, initial, parent_);
-    return ok ? std::optional<QFont>(f) : std::nullopt;
+    if (!ok)
+        return std::nullopt;
+    // Qt's font chooser has no colour of its own: the colour chooser follows it, and
+    // cancelling that one keeps the colour as it was.
+    const QColor c = QColorDialog::getColor(colour, parent_);
+    return FontChoice{f, c.isValid() ? c : colour};
 }
 
 int WidgetPrompt::runDialog(QDialog &dialog)

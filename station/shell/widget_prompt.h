@@ -18,7 +18,7 @@ public:
     std::optional<QString> openFile(const FileDialogRequest &request) override;
     std::optional<QString> saveFile(const FileDialogRequest &request) override;
     std::optional<QColor> chooseColor(const QColor &initial) override;
-    std::optional<QFont> chooseFont(const QFont &initial) override;
+    std::optional<FontChoice> chooseFont(const QFont &initial, const QColor &colour) override;
     int runDialog(QDialog &dialog) override;
 
 private:

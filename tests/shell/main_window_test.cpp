@@ -1,5 +1,6 @@
 #include "capture/capture_sizes.h"
 #include "capture/preview_widget.h"
+#include "measure/pen_dlg.h"
 #include "recording_sound.h"
 #include "scripted_prompt.h"
 #include "shell/bitmap_check_button.h"
@@ -14,7 +15,9 @@
 
 #include <camera/device_monitor.h>
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -124,6 +127,23 @@ TEST_F(MainWindowTest, EscapeAndEnterOutsideFullScreenAreSwallowed)
     EXPECT_FALSE(window->isFullScreenMode());
     EXPECT_TRUE(window->isVisible() || !window->isVisible()); // still alive, nothing closed
     EXPECT_TRUE(prompt.messages.empty());
+}
+
+TEST_F(MainWindowTest, MeasurementSettingOpensThePenDialogOnTheWindowsSettings)
+{
+    open();
+    QString title;
+    prompt.onDialog = [&](QDialog &d) {
+        auto *pen = dynamic_cast<CPenDlg *>(&d);
+        if (pen) {
+            title = d.windowTitle();
+            pen->unitGroup()->button(1)->click(); // cm, stored at once
+        }
+        return int(QDialog::Rejected);
+    };
+    window->onCommand(cmd::MeasurementSetting);
+    EXPECT_EQ(title, QStringLiteral("Pen setting"));
+    EXPECT_EQ(window->settings().unit, QStringLiteral("cm"));
 }
 
 TEST_F(MainWindowTest, AnsweringNoToTheCloseQuestionKeepsRunning)

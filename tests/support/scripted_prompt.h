@@ -22,10 +22,12 @@ public:
     };
 
     std::vector<Shown> messages;
-    std::deque<station::PromptAnswer> answers;      // Yes/No answers in order; default No
+    std::deque<station::PromptAnswer> answers; // Yes/No answers in order; default No
     std::deque<QString> fileAnswers; // open and save dialogs; an empty path or none cancels
     std::vector<station::FileDialogRequest> fileRequests;
-    std::function<int(QDialog &)> onDialog; // default: reject
+    std::function<int(QDialog &)> onDialog;                     // default: reject
+    std::deque<std::optional<station::FontChoice>> fontAnswers; // none left: cancelled
+    std::deque<QColor> colorAnswers;                            // none left: cancelled
 
     station::PromptAnswer message(const QString &title, const QString &text,
                                   station::PromptIcon icon, station::PromptButtons buttons) override
@@ -47,8 +49,22 @@ public:
     {
         return nextFile(r);
     }
-    std::optional<QColor> chooseColor(const QColor &) override { return std::nullopt; }
-    std::optional<QFont> chooseFont(const QFont &) override { return std::nullopt; }
+    std::optional<QColor> chooseColor(const QColor &) override
+    {
+        if (colorAnswers.empty())
+            return std::nullopt;
+        const QColor answer = colorAnswers.front();
+        colorAnswers.pop_front();
+        return answer;
+    }
+    std::optional<station::FontChoice> chooseFont(const QFont &, const QColor &) override
+    {
+        if (fontAnswers.empty())
+            return std::nullopt;
+        auto answer = fontAnswers.front();
+        fontAnswers.pop_front();
+        return answer;
+    }
     int runDialog(QDialog &dialog) override
     {
         return onDialog ? onDialog(dialog) : int(QDialog::Rejected);

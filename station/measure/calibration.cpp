@@ -1,0 +1,172 @@
+#include "measure/calibration.h"
+
+#include "measure/geometry.h"
+#include "shell/ini_file.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <cmath>
+#include <cstdlib>
+
+namespace quelmar::station {
+
+double unitFactor(const QString &unit)
+{
+    if (unit == QStringLiteral("inch"))
+        return 0.0000394;
+    if (unit == QStringLiteral("mil"))
+        return 0.0394;
+    if (unit == QStringLiteral("cm"))
+        return 0.0001;
+    return 0.001;
+}
+
+std::optional<double> nominalPixelSize(int sensorClass, QSize photo)
+{
+    switch (sensorClass) {
+    case 1:
+    case 5:
+        return 63.829787234;
+    case 2:
+        return photo == QSize(1280, 960) ? 63.829787234 : 80.0;
+    case 3:
+        if (photo == QSize(1920, 1080))
+            return 57.507987;
+        if (photo == QSize(1280, 720))
+            return 66.666667;
+        return 100.0;
+    case 4:
+        return 66.666667;
+    default:
+        return std::nullopt;
+    }
+}
+
+namespace {
+
+// Full-size mode works at the photo's own resolution: each pixel is smaller than in the
+// 640 x 480 working picture by this ratio.
+double applyResolutionRatio(double pf, QSize photo)
+{
+    const int w = photo.width();
+    const int h = photo.height();
+    if (w == 320 && h == 240)
+        return pf * 2;
+    if (w == 352 && h == 288)
+        return pf / 0.55;
+    if (w == 800 && h == 600)
+        return pf / 1.25;
+    if (w == 1024 && h == 768)
+        return pf / 1.6;
+    if (w == 1280 && h == 720)
+        return pf / 1.5;
+    if (w == 1280 && (h == 960 || h == 1024))
+        return pf * 0.5;
+    if (w == 1600 && h == 1200)
+        return pf / 2.5;
+    if (w == 1920 && h == 1080)
+        return pf / 2.25;
+    if (w == 2048 && h == 1536)
+        return pf / 3.2;
+    if (w == 2592 && h == 1944)
+        return pf / 4.05;
+    if (w == 3264 && h == 2448)
+        return pf / 5.1;
+    return pf;
+}
+
+} // namespace
+
+double pixelFactor(int sensorClass, QSize photo, const QString &unit, bool fullSize)
+{
+    const std::optional<double> nominal = nominalPixelSize(sensorClass, photo);
+    if (!nominal)
+        return 0.001;
+    const double pf = *nominal * unitFactor(unit);
+    return fullSize ? applyResolutionRatio(pf, photo) : pf;
+}
+
+double leadingNumber(const QString &text)
+{
+    const QByteArray bytes = text.toLatin1();
+    const double value = std::strtod(bytes.constData(), nullptr);
+    return std::isfinite(value) && value > 0 ? value : 0;
+}
+
+std::optional<double> actualDistanceInUnit(const QString &typedMillimetres, const QString &unit)
+{
+    const double mm = leadingNumber(typedMillimetres);
+    double value = mm;
+    if (unit == QStringLiteral("inch"))
+        value = mm / 25.4;
+    else if (unit == QStringLiteral("mil"))
+        value = mm * 5000 / 127;
+    else if (unit == QStringLiteral("cm"))
+        value = mm / 10;
+    if (!(value > 0) || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+QString CalibrationFile::lookup(const QString &magnification) const
+{
+    CIniFile ini;
+    if (magnification.isEmpty() || !ini.Load(path_))
+        return {};
+    return ini.Read(magnification, magnification).value_or(QString());
+}
+
+bool CalibrationFile::store(const QString &magnification, const QString &scaleText)
+{
+    CIniFile ini;
+    if (!ini.Load(path_)) {
+        // A file that cannot be read is taken as empty; the first entry creates it.
+        if (QFile::exists(path_))
+            return false;
+        QSaveFile empty(path_);
+        if (!empty.open(QIODevice::WriteOnly) || !empty.commit() || !ini.Load(path_))
+            return false;
+    }
+    return ini.Write(magnification, magnification, scaleText);
+}
+
+void MeasureScale::setMagnificationText(const QString &text)
+{
+    magnificationText_ = text;
+    scaleText_ = file_.lookup(text);
+}
+
+std::optional<double> MeasureScale::choose(bool calibrating)
+{
+    double value = calibrating ? 0 : leadingNumber(scaleText_);
+    if (value == 0)
+        value = leadingNumber(magnificationText_);
+    if (value == 0)
+        return std::nullopt;
+    scale_ = value;
+    return value;
+}
+
+MeasureScale::Calibrated MeasureScale::finishCalibration(double pixelLength, double pf,
+                                                         std::optional<double> actualDistance,
+                                                         int decimals)
+{
+    Calibrated result;
+    if (actualDistance) {
+        const double calibrated = pixelLength * pf * 10 / *actualDistance;
+        scale_ = calibrated;
+        calibratedScale_ = calibrated;
+    }
+    if (!(scale_ > 0))
+        return result; // no scale was ever chosen: nothing to divide by
+    result.lineValue = formatValue(pixelLength * pf * 10 / scale_, decimals);
+    if (actualDistance) {
+        scaleText_ = formatValue(calibratedScale_, 1);
+        choose();
+        result.stored = file_.store(magnificationText_, scaleText_);
+    }
+    return result;
+}
+
+} // namespace quelmar::station

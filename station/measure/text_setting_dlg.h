@@ -1,0 +1,45 @@
+// CTextsetting: the text of a Text shape with its font and colour, and a preview of both.
+// The font button stores the text font and colour at once.
+#pragma once
+
+#include "shell/log_font.h"
+
+#include <QDialog>
+
+class QPlainTextEdit;
+
+namespace quelmar::station {
+
+class Language;
+class Prompt;
+class SettingsIo;
+struct StationSettings;
+
+class CTextsetting : public QDialog {
+    Q_OBJECT
+public:
+    struct Context {
+        StationSettings *settings = nullptr;
+        SettingsIo *io = nullptr;
+        LogFont *textFont = nullptr;
+        QString textFontFile; // "logfont.ini"
+        Prompt *prompt = nullptr;
+        const Language *language = nullptr;
+    };
+
+    explicit CTextsetting(Context context, QWidget *parent = nullptr);
+
+    QString text() const;
+    QPlainTextEdit *textEdit() const { return text_; }
+    void chooseFont();
+
+private:
+    Context c_;
+    QPlainTextEdit *text_ = nullptr;
+    QWidget *preview_ = nullptr;
+};
+
+// The text font as the Text button reads it: "logfont.ini", or the default text font.
+LogFont readTextFont(const QString &textFontFile);
+
+} // namespace quelmar::station

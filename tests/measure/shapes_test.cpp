@@ -1,0 +1,112 @@
+#include "measure/drawing_styles.h"
+#include "measure/graph.h"
+#include "measure/shape_painter.h"
+#include "shell/station_settings.h"
+
+#include <QImage>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+using namespace quelmar::station;
+
+namespace {
+
+std::unique_ptr<CGraph> measuredShape(ShapeKind kind, int points, ShapeCounter &counter)
+{
+    auto shape = std::make_unique<CGraph>();
+    shape->kind = std::int32_t(kind);
+    shape->prefix = namePrefix(kind);
+    shape->measurement = 1;
+    shape->sequenceNumber = counter.next();
+    for (int i = 0; i < points; ++i)
+        shape->addPoint(QPoint(10 + 20 * i, 10 + 15 * (i % 3)));
+    for (const QString &label : labelPrefixes(kind)) {
+        Q_UNUSED(label);
+        shape->addValue(QStringLiteral("1.000"), QStringLiteral("mm"));
+    }
+    return shape;
+}
+
+TEST(ShapeList, SequenceNumbersRiseAcrossDeletionsUntilAllAreDeleted)
+{
+    ShapeState state;
+    for (int i = 0; i < 3; ++i)
+        state.photoShapes.add(measuredShape(ShapeKind::Line, 7, state.counter));
+    state.photoShapes.remove(1);
+    state.photoShapes.add(measuredShape(ShapeKind::Line, 7, state.counter));
+    EXPECT_EQ(state.photoShapes.at(2)->displayName(), QStringLiteral("DL4"));
+    state.photoShapes.select(0);
+    EXPECT_EQ(state.photoShapes.at(0)->selected, 1);
+    state.photoShapes.select(2);
+    EXPECT_EQ(state.photoShapes.at(0)->selected, 0);
+    state.clearPhotoShapes();
+    EXPECT_EQ(state.photoShapes.count(), 0);
+    state.photoShapes.add(measuredShape(ShapeKind::RadiusCircle, 3, state.counter));
+    EXPECT_EQ(state.photoShapes.at(0)->displayName(), QStringLiteral("RC1"));
+    EXPECT_EQ(state.photoShapes.at(5), nullptr);
+}
+
+TEST(ShapeValues, ValuesAndUnitsKeepEqualLengthButTextHasNoUnit)
+{
+    CGraph shape;
+    shape.addValue(QStringLiteral("1"), QStringLiteral("mm"));
+    shape.addValue(QStringLiteral("2"), QStringLiteral("mm2"));
+    EXPECT_EQ(shape.values.size(), shape.units.size());
+    CGraph text;
+    text.kind = std::int32_t(ShapeKind::Text);
+    text.addText(QStringLiteral("cell wall"));
+    EXPECT_EQ(text.values.size(), 1);
+    EXPECT_TRUE(text.units.isEmpty());
+    shape.setPoint(3, QPoint(1, 1)); // outside: ignored
+    EXPECT_TRUE(shape.points.isEmpty());
+}
+
+// Every kind is drawn once it has its points and skipped, untouched, with one fewer.
+TEST(ShapePainter, SkipsShapesShortOfPointsAndDrawsTheRest)
+{
+    ShapeCounter counter;
+    for (int k = 1; k <= 10; ++k) {
+        const ShapeKind kind = ShapeKind(k);
+        QImage image(200, 120, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter p(&image);
+        const auto shortShape = measuredShape(kind, minimumPoints(kind) - 1, counter);
+        if (kind == ShapeKind::Text)
+            shortShape->addText(QStringLiteral("x"));
+        EXPECT_FALSE(drawShape(p, *shortShape, image.size())) << k;
+        const auto shape = measuredShape(kind, minimumPoints(kind), counter);
+        if (kind == ShapeKind::Text) {
+            shape->addText(QStringLiteral("text"));
+            shape->textColor = kRed;
+        }
+        EXPECT_TRUE(drawShape(p, *shape, image.size())) << k;
+        p.end();
+        bool red = false;
+        for (int y = 0; y < image.height() && !red; ++y)
+            for (int x = 0; x < image.width() && !red; ++x)
+                red = qRed(image.pixel(x, y)) > 200 && qGreen(image.pixel(x, y)) < 80;
+        EXPECT_TRUE(red) << "nothing drawn for kind " << k;
+    }
+}
+
+TEST(ShapeStyle, NewShapesCopyTheSettings)
+{
+    StationSettings settings;
+    settings.lineWidth = 3;
+    settings.lineType = 2;
+    settings.lineColor = 0x00FF00;
+    settings.fontSize = 16;
+    settings.measureTxtColor = 0x123456;
+    LogFont font;
+    font.height = -16;
+    CGraph shape;
+    applyStyle(shape, settings, font);
+    EXPECT_EQ(shape.penWidth, 3);
+    EXPECT_EQ(shape.penStyle, 2);
+    EXPECT_EQ(shape.lineColor, 0x00FF00u);
+    EXPECT_EQ(shape.labelLineHeight, 17);
+    EXPECT_EQ(shape.labelColor, 0x123456u);
+    EXPECT_EQ(shape.labelFont, font);
+}
+
+} // namespace
