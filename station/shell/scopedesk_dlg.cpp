@@ -9,6 +9,7 @@
 #include "library/media_library.h"
 #include "library/small_picture_wnd.h"
 #include "library/strip_tabs.h"
+#include "measure/calibration.h"
 #include "measure/pen_dlg.h"
 #include "shell/about_dialog.h"
 #include "shell/bitmap_check_button.h"
@@ -127,6 +128,8 @@ CScopeDeskDlg::CScopeDeskDlg(StationServices services, QWidget *parent)
     messageTitle_ = language_.text(QStringLiteral("MsgTitle"), QStringLiteral("Quelmar"));
     escapeHint_ = language_.text(QStringLiteral("EscRestore"), 128, QStringLiteral("ESC Restore"));
 
+    calibrationFile_ = std::make_unique<CalibrationFile>(StationPaths::calibrationFile());
+    measureScale_ = std::make_unique<MeasureScale>(*calibrationFile_);
     buildLayout();
     buildToolButtons();
 
@@ -194,6 +197,11 @@ void CScopeDeskDlg::buildLayout()
     magnification_ = new QLineEdit(canvas_);
     magnification_->setGeometry(749, 6, 34, 25);
     magnification_->setMaxLength(5);
+    // A magnification calibrated before brings its scale back; any other empties the box.
+    connect(magnification_, &QLineEdit::textChanged, this, [this](const QString &text) {
+        measureScale_->setMagnificationText(text);
+        zoomRate_->setText(measureScale_->scaleText());
+    });
 
     const QString labelStyle = QStringLiteral("QLabel { background: #D2E9FC; }");
     captureSizeLabel_ = new QLabel(canvas_);

@@ -23,12 +23,14 @@ class QMenu;
 
 namespace quelmar::station {
 
+class CalibrationFile;
 class CBitmapCheckButton;
 class CSampleGrabberCB;
 class CVideoCapWnd;
 class DeviceChangeDebouncer;
 class ImageOperations;
 class MediaLibrary;
+class MeasureScale;
 class PreviewWidget;
 
 class CScopeDeskDlg : public QMainWindow {
@@ -60,6 +62,7 @@ public:
     ImageOperations &operations() { return *operations_; }
     QString magnificationText() const;
     MediaLibrary *library() const { return library_; }
+    MeasureScale &measureScale() { return *measureScale_; }
 
     void enterFullScreen();
     void leaveFullScreen();
@@ -100,6 +103,8 @@ private:
     SettingsIo settingsIo_;
     StationSettings settings_;
     LogFont labelFont_; // the label font of new shapes, from the label font file
+    std::unique_ptr<CalibrationFile> calibrationFile_;
+    std::unique_ptr<MeasureScale> measureScale_; // the scale every measurement divides by
     Language language_;
     LanguagePair currentLanguage_;
 

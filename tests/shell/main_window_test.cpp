@@ -1,5 +1,6 @@
 #include "capture/capture_sizes.h"
 #include "capture/preview_widget.h"
+#include "measure/calibration.h"
 #include "measure/pen_dlg.h"
 #include "recording_sound.h"
 #include "scripted_prompt.h"
@@ -144,6 +145,20 @@ TEST_F(MainWindowTest, MeasurementSettingOpensThePenDialogOnTheWindowsSettings)
     window->onCommand(cmd::MeasurementSetting);
     EXPECT_EQ(title, QStringLiteral("Pen setting"));
     EXPECT_EQ(window->settings().unit, QStringLiteral("cm"));
+}
+
+TEST_F(MainWindowTest, MagnificationBoxBringsACalibratedScaleBack)
+{
+    quelmar::test::writeAll(StationPaths::calibrationFile(), "[60]\n60=171.3\n[100]\n100=2.5\n");
+    open();
+    auto *magnification = window->findChildren<QLineEdit *>().at(1);
+    auto *scaleBox = window->findChildren<QLineEdit *>().at(0);
+    EXPECT_EQ(magnification->text(), QStringLiteral("60"));
+    EXPECT_EQ(scaleBox->text(), QStringLiteral("171.3"));
+    magnification->setText(QStringLiteral("40"));
+    EXPECT_TRUE(scaleBox->text().isEmpty());
+    magnification->setText(QStringLiteral("100"));
+    EXPECT_EQ(window->measureScale().choose(), 2.5);
 }
 
 TEST_F(MainWindowTest, AnsweringNoToTheCloseQuestionKeepsRunning)
