@@ -12,6 +12,7 @@
 #include "measure/calibration.h"
 #include "measure/pen_dlg.h"
 #include "shell/about_dialog.h"
+#include "shell/background_canvas.h"
 #include "shell/bitmap_check_button.h"
 #include "shell/command_ids.h"
 #include "shell/device_recheck.h"
@@ -19,6 +20,7 @@
 #include "shell/main_menu.h"
 #include "shell/prompt.h"
 #include "shell/station_paths.h"
+#include "shell/tool_records.h"
 
 #include <camera/device_monitor.h>
 
@@ -41,65 +43,7 @@ namespace {
 constexpr QSize kClientSize(843, 580);
 constexpr QRect kPreviewRect(193, 34, 640, 480);
 
-struct ToolRecord {
-    int command;
-    const char *tipKey;
-    const char *tipDefault;
-    const char *icon;
-};
-
-// The 25 tool records in tooltip order.
-constexpr ToolRecord kToolRecords[] = {
-    {cmd::Preview, "Preview", "Preview", "preview"},
-    {cmd::TakePicture, "TakePicture", "Camera", "camera"},
-    {cmd::TakeVideo, "TakeVideo", "Recording Video", "record"},
-    {cmd::TimeLapse, "TaketimelapsedPictures", "Timer", "timer"},
-    {cmd::SaveAs, "TipSave", "Save as", "save"},
-    {cmd::EMail, "EMail", "E-Mail", "email"},
-    {cmd::HorizontalMirror, "TipHorMirror", "Horizontal Mirror", "hmirror"},
-    {cmd::VerticalMirror, "TipVerMirror", "Vertical Mirror", "vmirror"},
-    {cmd::Negative, "TipNegative", "Negative", "negative"},
-    {cmd::BinarySegmentation, "TipBinarysegmentation", "Binary Segmentation", "binary"},
-    {cmd::RgbDisplay, "TipRGB", "RGB Display", "rgb"},
-    {cmd::RedDisplay, "TipRED", "Red Display", "red"},
-    {cmd::GreenDisplay, "TipGreen", "Green Display", "green"},
-    {cmd::BlueDisplay, "TipBlue", "Blue Display", "blue"},
-    {cmd::ToolLine, "TipStraightLine", "Line Measurement", "line"},
-    {cmd::ToolContinuousLine, "TipContinuousLine", "Continuous Line Measurement", "polyline"},
-    {cmd::ToolPointToLine, "TipDotLine", "Point to Line Measurement", "point_line"},
-    {cmd::ToolPolygon, "TipPolygon", "Polygon measrement", "polygon"},
-    {cmd::ToolRadiusCircle, "TipRCircle", "Radius of Circle Measurement", "circle_radius"},
-    {cmd::ToolDiameterCircle, "TipDCircle", "Diameter of Circle Measurement", "circle_diameter"},
-    {cmd::ToolThreePointCircle, "TipTCircle", "Three Points Circle Measurement", "circle_3pt"},
-    {cmd::ToolThreePointArc, "TipTArc", "Three Points Arc Measurement", "arc_3pt"},
-    {cmd::ToolThreePointAngle, "TipTAngle", "Three Points Angle Measurement", "angle_3pt"},
-    {cmd::ToolFourPointAngle, "TipFAngle", "Four Points Angle Measurement", "angle_4pt"},
-    {cmd::Calibration, "Calibration", "Calibration", "calibration"},
-};
-
 // The client area: paints the background picture once rendered.
-class BackgroundCanvas : public QWidget {
-public:
-    explicit BackgroundCanvas(QWidget *parent) : QWidget(parent)
-    {
-        background_ = QPixmap(kClientSize);
-        QPainter p(&background_);
-        QSvgRenderer(QStringLiteral(":/icons/background.svg")).render(&p);
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter p(this);
-        if (isFullScreen() || window()->isFullScreen())
-            p.fillRect(rect(), Qt::black);
-        else
-            p.drawPixmap(0, 0, background_);
-    }
-
-private:
-    QPixmap background_;
-};
 
 bool isLanguageCommand(int id)
 {
@@ -170,7 +114,7 @@ CScopeDeskDlg::~CScopeDeskDlg()
 
 void CScopeDeskDlg::buildLayout()
 {
-    canvas_ = new BackgroundCanvas(this);
+    canvas_ = new BackgroundCanvas(kClientSize, this);
     canvas_->setFixedSize(kClientSize);
     setCentralWidget(canvas_);
     menuBar()->setStyleSheet(QStringLiteral("QMenuBar { background: #EEEEEE; }"));
