@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 DEMO := $(shell ls /dev/video* >/dev/null 2>&1 || echo --demo-camera)
 
-.PHONY: deps configure build run test test-asan bench format clean
+.PHONY: deps configure build run run-viewer test test-asan bench format clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -15,6 +15,19 @@ build: configure
 
 run: build
 	./build/bin/scopedesk $(DEMO)
+
+# Orbilux against tools/wifiscope-sim on 127.0.0.1, with the network check answered for the run
+# and the workspace kept inside the build tree.
+SIM_WEB_PORT ?= 18080
+SIM_STREAM_PORT ?= 18899
+run-viewer: build
+	@tools/wifiscope-sim --web-port $(SIM_WEB_PORT) --stream-port $(SIM_STREAM_PORT) & sim=$$!; \
+	trap 'kill $$sim 2>/dev/null' EXIT INT TERM; \
+	for i in $$(seq 150); do curl -sf -o /dev/null http://127.0.0.1:$(SIM_WEB_PORT)/sim/state && break; sleep 0.2; done; \
+	echo "wifiscope-sim: press the snapshot button with: curl http://127.0.0.1:$(SIM_WEB_PORT)/sim/press"; \
+	ORBILUX_HOME=$(CURDIR)/build/orbilux-demo ./build/bin/orbilux --wifi-host 127.0.0.1 \
+	  --wifi-web-port $(SIM_WEB_PORT) --wifi-stream-port $(SIM_STREAM_PORT) \
+	  --wifi-network-name AIRLOUPE01-simulator --connect-wifi
 
 test: build
 	cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300

@@ -32,9 +32,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPainter>
 #include <QScreen>
-#include <QSvgRenderer>
 
 namespace quelmar::station {
 
