@@ -1,0 +1,125 @@
+// One FTP control connection: reads command lines, answers them through the server's
+// command table, keeps the session's directory and sets up its data connections.
+#pragma once
+
+#include "app/ftp_data_connection.h"
+#include "app/ftp_paths.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+#include <optional>
+
+class QTcpSocket;
+
+namespace quelmar::viewer {
+
+class FtpServer;
+
+class FtpConnection : public QObject {
+    Q_OBJECT
+public:
+    // Takes over `socket` and greets the client.
+    FtpConnection(QTcpSocket *socket, const FtpServer &server, QObject *parent = nullptr);
+    ~FtpConnection() override;
+    Q_DISABLE_COPY_MOVE(FtpConnection)
+
+    // The directory as the client sees it.
+    QString visibleCurrentDir() const;
+    // Closes the control and data connections at once; no signal follows.
+    void abort();
+
+Q_SIGNALS:
+    // The session ended (QUIT, the client went away, or it stayed idle too long).
+    void closed();
+    void fileListChanged();
+
+private:
+    using Handler = void (FtpConnection::*)(const QStringList &);
+    static Handler handlerNamed(const QString &name);
+
+    // An upload lands in a hidden file beside its target and takes the target's name only
+    // once it is complete; dropped before that, the hidden file goes away.
+    struct Upload {
+        UniqueFd dir;
+        QByteArray temporary;
+        QByteArray target;
+        Upload() = default;
+        Upload(Upload &&) = default;
+        Upload &operator=(Upload &&other) noexcept;
+        ~Upload();
+        bool commit();
+        void discard();
+    };
+
+    void readLines();
+    void execute(const QByteArray &line);
+    void reply(const QString &text);
+    void close();
+    void onIdle();
+
+    // Path helpers; nullopt when the name leaves the served directory.
+    std::optional<QString> pathOf(const QString &name) const;
+    bool changeDirectory(const std::optional<QString> &relative);
+
+    // Data connections.
+    void openPassive(bool extended);
+    void openActive(int port);
+    void attach(FtpDataConnection *data);
+    void dropData();
+    void queue(FtpTransfer transfer, std::optional<Upload> upload = std::nullopt);
+    void transferSent();
+    void transferReceived();
+    void transferFailed(FtpDataConnection::Failure failure);
+    void finishTransfer();
+
+    // Handlers, named in the command table.
+    void doUser(const QStringList &words);
+    void doPass(const QStringList &words);
+    void doQuit(const QStringList &words);
+    void doStat(const QStringList &words);
+    void doFeat(const QStringList &words);
+    void doPwd(const QStringList &words);
+    void doNoop(const QStringList &words);
+    void doSyst(const QStringList &words);
+    void doType(const QStringList &words);
+    void doOpts(const QStringList &words);
+    void doCwd(const QStringList &words);
+    void doCdUp(const QStringList &words);
+    void doPasv(const QStringList &words);
+    void doEpsv(const QStringList &words);
+    void doPort(const QStringList &words);
+    void doLprt(const QStringList &words);
+    void doEprt(const QStringList &words);
+    void doList(const QStringList &words);
+    void doNlst(const QStringList &words);
+    void doRetr(const QStringList &words);
+    void doStor(const QStringList &words);
+    void doDele(const QStringList &words);
+    void doSize(const QStringList &words);
+    void doMkdir(const QStringList &words);
+    void doRnfr(const QStringList &words);
+    void doRnto(const QStringList &words);
+    void doMlst(const QStringList &words);
+
+    QTcpSocket *socket_; // child of this connection
+    const FtpServer &server_;
+    QTimer idle_;
+    bool discardingLine_ = false;
+    bool closing_ = false;
+
+    QString currentDir_; // relative to the served directory
+    QString userName_;
+    std::optional<QString> renameFrom_;
+
+    QPointer<FtpPassiveListener> listener_; // child; the waiting passive port
+    QPointer<FtpDataConnection> data_;      // child; the current data connection
+    std::optional<FtpTransfer> pending_;    // waits for a data connection
+    std::optional<Upload> pendingUpload_;   // belongs to pending_
+    std::optional<Upload> activeUpload_;    // belongs to the running transfer
+};
+
+} // namespace quelmar::viewer

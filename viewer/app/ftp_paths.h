@@ -1,0 +1,85 @@
+// Keeps every path an FTP client names inside the served directory: names are normalised
+// lexically, then opened relative to a descriptor of the base directory so that neither ".."
+// nor a symbolic link leads outside it, and nothing can swap a path between check and use.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+#include <sys/types.h>
+#include <utility>
+
+namespace quelmar::viewer {
+
+// Owns one file descriptor.
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    ~UniqueFd() { reset(); }
+    UniqueFd(UniqueFd &&other) noexcept : fd_(other.release()) {}
+    UniqueFd &operator=(UniqueFd &&other) noexcept
+    {
+        if (this != &other)
+            reset(other.release());
+        return *this;
+    }
+    UniqueFd(const UniqueFd &) = delete;
+    UniqueFd &operator=(const UniqueFd &) = delete;
+
+    int get() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
+    void reset(int fd = -1);
+    explicit operator bool() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+// The served directory. Paths below it are "relative paths": components joined by "/" with
+// no ".", ".." or empty part; the empty path is the base directory itself.
+class FtpRoot {
+public:
+    // Opens `dir` (resolved to its canonical path); isValid() is false when that fails.
+    explicit FtpRoot(const QString &dir);
+
+    bool isValid() const { return static_cast<bool>(fd_); }
+    // Canonical absolute path of the base directory.
+    const QString &path() const { return path_; }
+
+    // The relative path a client's `name` leads to from `currentDir`, or nullopt when it
+    // would leave the base. A name starting with "/" starts at the base with `changeRoot`,
+    // and is a path of the machine (which must lie under the base) without it.
+    std::optional<QString> resolve(const QString &currentDir, const QString &name,
+                                   bool changeRoot) const;
+
+    // Opens an existing relative path, following symbolic links only while they stay below
+    // the base; an invalid descriptor (errno set, EXDEV for a way out) otherwise. Never
+    // creates: creation goes through openParent() so that a link cannot redirect it.
+    UniqueFd open(const QString &relative, int flags) const;
+
+    // The directory holding the last component, opened below the base, and that component.
+    struct Parent {
+        UniqueFd dir;
+        QByteArray name;
+    };
+    std::optional<Parent> openParent(const QString &relative) const;
+
+    // Where an open descriptor really is, as a relative path; nullopt when outside the base.
+    std::optional<QString> relativeOf(int fd) const;
+
+    // The path the client sees for a relative directory: rooted at "/" and ending in "/" with
+    // `changeRoot`, the machine's path without it.
+    QString visiblePath(const QString &relative, bool changeRoot) const;
+
+private:
+    QString path_;
+    UniqueFd fd_;
+};
+
+// Removes `name` inside `dirFd`, a directory with everything in it; symbolic links are
+// removed, never followed. False with errno when something could not be removed.
+bool removeTree(int dirFd, const QByteArray &name);
+
+} // namespace quelmar::viewer
