@@ -1,0 +1,23 @@
+// Owning wrappers for libcurl handles, and the one place that sets libcurl up for the process.
+#pragma once
+
+#include <curl/curl.h>
+
+#include <memory>
+
+namespace quelmar::viewer {
+
+struct CurlEasyDeleter {
+    void operator()(CURL *handle) const { curl_easy_cleanup(handle); }
+};
+struct CurlListDeleter {
+    void operator()(curl_slist *list) const { curl_slist_free_all(list); }
+};
+
+using CurlEasy = std::unique_ptr<CURL, CurlEasyDeleter>;
+using CurlList = std::unique_ptr<curl_slist, CurlListDeleter>;
+
+// A new easy handle; libcurl's process-wide set-up runs once, before the first handle.
+CurlEasy makeCurlEasy();
+
+} // namespace quelmar::viewer

@@ -1,0 +1,64 @@
+#include "device_address.h"
+
+namespace quelmar::viewer {
+
+namespace {
+
+void applyHost(DeviceAddress &address, const QString &value)
+{
+    if (!value.trimmed().isEmpty())
+        address.host = value.trimmed();
+}
+
+void applyPort(int &port, const QString &value)
+{
+    bool ok = false;
+    const int parsed = value.trimmed().toInt(&ok);
+    if (ok && parsed > 0 && parsed < 65536)
+        port = parsed;
+}
+
+QString urlFor(const QString &host, int port, const QString &target)
+{
+    // A literal IPv6 address needs brackets inside a URL.
+    const QString shownHost = host.contains(u':') ? u'[' + host + u']' : host;
+    return QStringLiteral("http://%1:%2%3").arg(shownHost).arg(port).arg(target);
+}
+
+} // namespace
+
+QString DeviceAddress::webUrl(const QString &target) const
+{
+    return urlFor(host, webPort, target);
+}
+
+QString DeviceAddress::streamUrl(const QString &target) const
+{
+    return urlFor(host, streamPort, target);
+}
+
+QString optionValue(const QStringList &arguments, const QString &name)
+{
+    const QString withEquals = name + u'=';
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == name && i + 1 < arguments.size())
+            return arguments[i + 1];
+        if (arguments[i].startsWith(withEquals))
+            return arguments[i].mid(withEquals.size());
+    }
+    return {};
+}
+
+DeviceAddress DeviceAddress::fromEnvironmentAndArguments(const QStringList &arguments)
+{
+    DeviceAddress address;
+    applyHost(address, qEnvironmentVariable("ORBILUX_WIFI_HOST"));
+    applyPort(address.webPort, qEnvironmentVariable("ORBILUX_WIFI_WEB_PORT"));
+    applyPort(address.streamPort, qEnvironmentVariable("ORBILUX_WIFI_STREAM_PORT"));
+    applyHost(address, optionValue(arguments, QStringLiteral("--wifi-host")));
+    applyPort(address.webPort, optionValue(arguments, QStringLiteral("--wifi-web-port")));
+    applyPort(address.streamPort, optionValue(arguments, QStringLiteral("--wifi-stream-port")));
+    return address;
+}
+
+} // namespace quelmar::viewer

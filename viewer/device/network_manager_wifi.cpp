@@ -1,0 +1,70 @@
+#include "network_manager_wifi.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusReply>
+#include <QDBusVariant>
+#include <QList>
+#include <QLoggingCategory>
+
+namespace quelmar::viewer {
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcWifiName, "quelmar.viewer.wifi", QtWarningMsg)
+
+const QString kService = QStringLiteral("org.freedesktop.NetworkManager");
+constexpr uint kDeviceTypeWifi = 2;
+// Every check blocks the caller; a bus that does not answer must not freeze the window.
+constexpr int kCallTimeoutMs = 1500;
+
+std::optional<QVariant> property(const QDBusConnection &bus, const QString &path,
+                                 const QString &interface, const QString &name)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        kService, path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    call << interface << name;
+    const QDBusReply<QDBusVariant> reply = bus.call(call, QDBus::Block, kCallTimeoutMs);
+    if (!reply.isValid()) {
+        qCDebug(lcWifiName) << "reading" << name << "failed:" << reply.error().message();
+        return std::nullopt;
+    }
+    return reply.value().variant();
+}
+
+} // namespace
+
+std::optional<QString> NetworkManagerWifi::currentNetworkName() const
+{
+    const QDBusConnection bus = QDBusConnection::systemBus();
+    if (!bus.isConnected())
+        return std::nullopt;
+    const QDBusMessage call =
+        QDBusMessage::createMethodCall(kService, QStringLiteral("/org/freedesktop/NetworkManager"),
+                                       kService, QStringLiteral("GetDevices"));
+    const QDBusReply<QList<QDBusObjectPath>> devices = bus.call(call, QDBus::Block, kCallTimeoutMs);
+    if (!devices.isValid())
+        return std::nullopt;
+    for (const QDBusObjectPath &device : devices.value()) {
+        const auto type = property(bus, device.path(), kService + QStringLiteral(".Device"),
+                                   QStringLiteral("DeviceType"));
+        if (!type || type->toUInt() != kDeviceTypeWifi)
+            continue;
+        const auto accessPoint =
+            property(bus, device.path(), kService + QStringLiteral(".Device.Wireless"),
+                     QStringLiteral("ActiveAccessPoint"));
+        if (!accessPoint)
+            continue;
+        const QString apPath = qvariant_cast<QDBusObjectPath>(*accessPoint).path();
+        if (apPath.isEmpty() || apPath == u"/")
+            continue;
+        const auto ssid = property(bus, apPath, kService + QStringLiteral(".AccessPoint"),
+                                   QStringLiteral("Ssid"));
+        if (ssid)
+            return QString::fromUtf8(ssid->toByteArray());
+    }
+    return std::nullopt;
+}
+
+} // namespace quelmar::viewer
