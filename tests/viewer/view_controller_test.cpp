@@ -1,0 +1,219 @@
+// The controller's Wi-Fi link: network check and alerts, layout rules, pop-ups, the settings
+// tab, the snapshot-button watcher, and the window end to end against the simulator.
+#include "wifiscope_sim.h"
+
+#include "app/j_video_view.h"
+#include "app/orbilux_window.h"
+#include "app/view_controller.h"
+#include "app/viewer_prompt.h"
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace quelmar::viewer;
+using quelmar::test::WifiscopeSim;
+
+class RecordingPrompt final : public ViewerPrompt {
+public:
+    void alert(const QString &message) override { alerts << message; }
+    QStringList alerts;
+};
+
+// A workspace of its own and the network name the test chooses.
+class ControllerTest : public ::testing::Test {
+protected:
+    ControllerTest() { qputenv("ORBILUX_HOME", home_.path().toLocal8Bit()); }
+    ~ControllerTest() override { qunsetenv("ORBILUX_HOME"); }
+
+    ViewerServices services(const DeviceAddress &device) { return {&prompt_, &network_, device}; }
+
+    QTemporaryDir home_;
+    RecordingPrompt prompt_;
+    FixedWifiNetwork network_{QStringLiteral("AIRLOUPE01")};
+};
+
+QImage picture()
+{
+    return QImage(8, 6, QImage::Format_RGB32);
+}
+
+TEST_F(ControllerTest, StartUpPreparesTheDefaultAlbum)
+{
+    network_.setName(std::nullopt);
+    ViewController controller(services(quelmar::test::closedAddress()));
+    controller.viewDidLoad();
+    EXPECT_TRUE(QDir(home_.filePath(QStringLiteral("Quelmar/default/Image"))).exists());
+    EXPECT_TRUE(QDir(home_.filePath(QStringLiteral("Quelmar/default/Video"))).exists());
+    EXPECT_EQ(controller.newVideoWidth(), 640); // no probe off the device's network
+}
+
+TEST_F(ControllerTest, OffTheNetworkConnectingAlertsAndNothingElse)
+{
+    network_.setName(QStringLiteral("airloupe01"));
+    ViewController controller(services(quelmar::test::closedAddress()));
+    controller.ConnectWiFiCamera();
+    controller.handleTimer();
+    EXPECT_EQ(prompt_.alerts, QStringList(2, QStringLiteral("Please connect WiFi Microscope")));
+    EXPECT_EQ(controller.camera_stype(), kNoCamera);
+}
+
+TEST_F(ControllerTest, WifiAfterUsbOrWhileWifiRunsDoesNothing)
+{
+    network_.setName(std::nullopt); // an alert would show that the choice was acted on
+    ViewController controller(services(quelmar::test::closedAddress()));
+    controller.handleUsbPicture(picture());
+    controller.ConnectWiFiCamera();
+    EXPECT_EQ(controller.camera_stype(), kUsbCamera);
+    ViewController wifi(services(quelmar::test::closedAddress()));
+    wifi.handleWifiPicture(picture());
+    wifi.ConnectWiFiCamera();
+    EXPECT_TRUE(prompt_.alerts.isEmpty());
+    EXPECT_TRUE(wifi.isavailable());
+}
+
+TEST_F(ControllerTest, UnreadableSettingsPageLeavesZerosAndEmptyLists)
+{
+    ViewController controller(services(quelmar::test::closedAddress()));
+    controller.initWiFiDevice();
+    EXPECT_TRUE(controller.mediaContent().isEmpty());
+    EXPECT_EQ(controller.newVideoWidth(), 0);
+    EXPECT_EQ(controller.newVideoHeight(), 0);
+    EXPECT_EQ(controller.snapNumber(), 0);
+    const WifiSettingsTab tab = controller.wifiSettingsTab();
+    EXPECT_TRUE(tab.resolutions.isEmpty());
+    EXPECT_EQ(tab.resolutionSelected, 0 < tab.resolutions.size() ? 0 : -1);
+    EXPECT_EQ(tab.rateSelected, -1);
+}
+
+struct LayoutCase {
+    const char *entry;
+    QRect geometry;
+    QSizeF laidOut;
+};
+
+class LayoutRules : public ControllerTest, public ::testing::WithParamInterface<LayoutCase> {};
+
+TEST_P(LayoutRules, NewSizeMovesTheViewOnlyWhenBothSidesChange)
+{
+    ViewController controller(services(quelmar::test::closedAddress()));
+    controller.handleWifiPicture(picture()); // the stream runs at 640 x 480
+    controller.handleVideoFormatPopBtn(QString::fromLatin1(GetParam().entry));
+    EXPECT_TRUE(controller.reconnectTimer().isActive());
+    EXPECT_EQ(controller.reconnectTimer().interval(), 3000);
+    controller.handleWifiPicture(picture());
+    EXPECT_EQ(controller.viewGeometry(), GetParam().geometry);
+    EXPECT_EQ(QSizeF(controller.videoWidth(), controller.videoHeight()), GetParam().laidOut);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, LayoutRules,
+    ::testing::Values(LayoutCase{"3,MJPG,1280,720", {205, 16, 800, 640}, {1280, 720}},
+                      LayoutCase{"4,MJPG,1280,960", {205, 40, 800, 600}, {1280, 960}},
+                      LayoutCase{"6,MJPG,640,720", {205, 40, 800, 600}, {640, 480}}));
+
+TEST_F(ControllerTest, ResolutionEntrySetsIndexAndAnnouncedSize)
+{
+    WifiscopeSim sim({QStringLiteral("--resolution"), QStringLiteral("0")});
+    ASSERT_TRUE(sim.ready());
+    ViewController controller(services(sim.address()));
+    controller.handleVideoFormatPopBtn(QStringLiteral("3,MJPG,1280,720"));
+    EXPECT_EQ(controller.wifiInitResolution(), 0); // no Wi-Fi camera yet: ignored
+    controller.handleWifiPicture(picture());
+    controller.handleFpsPopBtn(QStringLiteral("12"));
+    controller.handleVideoFormatPopBtn(QStringLiteral("3,MJPG,1280,720"));
+    EXPECT_EQ(controller.wifiInitResolution(), 2);
+    EXPECT_EQ(controller.newVideoWidth(), 1280);
+    EXPECT_EQ(controller.newVideoHeight(), 720);
+    const QJsonObject state = sim.state();
+    EXPECT_EQ(state[QStringLiteral("width")].toInt(), 1280);
+    EXPECT_EQ(state[QStringLiteral("fps")].toInt(), 12);
+}
+
+TEST_F(ControllerTest, SettingsTabListsRatesAndSelectsThePageRate)
+{
+    WifiscopeSim sim({QStringLiteral("--fps"), QStringLiteral("15")});
+    ASSERT_TRUE(sim.ready());
+    ViewController controller(services(sim.address()));
+    controller.initWiFiDevice();
+    const WifiSettingsTab tab = controller.wifiSettingsTab();
+    QStringList rates;
+    for (int rate = 1; rate <= 30; ++rate)
+        rates << QString::number(rate);
+    EXPECT_EQ(tab.rates, rates);
+    EXPECT_EQ(tab.rateSelected, 14);
+    EXPECT_EQ(tab.resolutions.size(), 5);
+    EXPECT_EQ(tab.resolutionSelected, 2);
+    EXPECT_EQ(controller.wifiInitFps(), 15);
+}
+
+TEST_F(ControllerTest, ButtonCounterTakesAStillOnlyWhenItChanges)
+{
+    WifiscopeSim sim({QStringLiteral("--counter"), QStringLiteral("7")});
+    ASSERT_TRUE(sim.ready());
+    ViewController controller(services(sim.address()));
+    controller.viewDidLoad();
+    EXPECT_EQ(controller.snapNumber(), 7);
+    QSignalSpy stills(&controller, &ViewController::stillRequested);
+    QSignalSpy led(&controller, &ViewController::snapshotLedChanged);
+    controller.handleWifiPicture(picture());
+    controller.Snapshot();
+    ASSERT_EQ(led.count(), 1);
+    EXPECT_TRUE(led.at(0).at(0).toBool());
+
+    // "7\n" again: wait until the watcher has asked twice, and no still came.
+    for (int i = 0; i < 100 && sim.state()[QStringLiteral("counter_reads")].toInt() < 3; ++i)
+        stills.wait(50);
+    EXPECT_GE(sim.state()[QStringLiteral("counter_reads")].toInt(), 3);
+    EXPECT_EQ(stills.count(), 0);
+
+    sim.pressButton(); // "8\n"
+    ASSERT_TRUE(stills.wait(10000));
+    EXPECT_EQ(controller.snapNumber(), 8);
+    EXPECT_EQ(stills.at(0).at(1).toInt(), 0);
+    EXPECT_TRUE(stills.at(0).at(0).toString().startsWith(controller.pictureDirectory()));
+
+    controller.Snapshot();
+    EXPECT_FALSE(controller.isEnableSnapshot());
+    EXPECT_FALSE(led.last().at(0).toBool());
+}
+
+TEST_F(ControllerTest, WindowShowsTheStreamAndReconnectsAtTheChosenSize)
+{
+    WifiscopeSim sim({QStringLiteral("--resolution"), QStringLiteral("2"), QStringLiteral("--fps"),
+                      QStringLiteral("10")});
+    ASSERT_TRUE(sim.ready());
+    OrbiluxWindow window(services(sim.address()));
+    window.show();
+    EXPECT_EQ(window.size(), QSize(1020, 720));
+    EXPECT_EQ(window.ledButton().toolTip(), QStringLiteral("Snapshot disable"));
+
+    window.tabView().setCurrentIndex(OrbiluxWindow::kSettingsTab);
+    EXPECT_EQ(window.tabView().currentIndex(), OrbiluxWindow::kVideosTab); // no stream yet
+
+    QSignalSpy shown(&window.controller(), &ViewController::pictureShown);
+    window.wifiSegment().click();
+    ASSERT_TRUE(shown.wait(15000));
+    EXPECT_EQ(window.videoView().geometry(), QRect(205, 16, 800, 640));
+    EXPECT_EQ(window.videoView().image().size(), QSize(1280, 720));
+
+    window.tabView().setCurrentIndex(OrbiluxWindow::kSettingsTab);
+    ASSERT_EQ(window.resolutionPopUp().count(), 5);
+    EXPECT_EQ(window.ratePopUp().currentText(), QStringLiteral("10"));
+    window.resolutionPopUp().setCurrentIndex(1);
+    Q_EMIT window.resolutionPopUp().activated(1); // "2,MJPG,800,600": both sides change
+
+    for (int i = 0; i < 200 && window.videoView().image().size() != QSize(800, 600); ++i)
+        shown.wait(100);
+    EXPECT_EQ(window.videoView().image().size(), QSize(800, 600));
+    EXPECT_EQ(window.videoView().geometry(), QRect(205, 40, 800, 600));
+}
+
+} // namespace

@@ -1,0 +1,62 @@
+// Orbilux's single window, fixed at 1020 x 720: the toolbar's camera segment control and
+// snapshot-button switch, the tab view with the Wi-Fi settings pop-ups, the measurement
+// view and the status text. Every action goes to the ViewController.
+#pragma once
+
+#include <QMainWindow>
+
+#include <memory>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class QToolButton;
+
+namespace quelmar::viewer {
+
+class JVideoView;
+class ViewController;
+struct ViewerServices;
+
+class OrbiluxWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    static constexpr int kWidth = 1020;
+    static constexpr int kHeight = 720;
+    enum Tab { kPhotosTab = 0, kVideosTab = 1, kSettingsTab = 2 };
+
+    explicit OrbiluxWindow(const ViewerServices &services, QWidget *parent = nullptr);
+    ~OrbiluxWindow() override;
+
+    ViewController &controller() { return *controller_; }
+    JVideoView &videoView() { return *view_; }
+    QPushButton &usbSegment() { return *usbSegment_; }
+    QPushButton &wifiSegment() { return *wifiSegment_; }
+    QToolButton &ledButton() { return *ledButton_; }
+    QTabWidget &tabView() { return *tabs_; }
+    QComboBox &resolutionPopUp() { return *resolutionPopUp_; }
+    QComboBox &ratePopUp() { return *ratePopUp_; }
+
+private:
+    void buildToolbar();
+    void buildContent();
+    void showLed(bool on);
+    void tabChanged(int index);
+    void fillWifiSettings();
+    void saveStill(const QString &path);
+
+    std::unique_ptr<ViewController> controller_;
+    JVideoView *view_ = nullptr;
+    QPushButton *usbSegment_ = nullptr;
+    QPushButton *wifiSegment_ = nullptr;
+    QToolButton *ledButton_ = nullptr;
+    QTabWidget *tabs_ = nullptr;
+    QComboBox *resolutionPopUp_ = nullptr;
+    QComboBox *ratePopUp_ = nullptr;
+    QLineEdit *txt_recording_ = nullptr;
+    int bPictureShow_ = kVideosTab;
+};
+
+} // namespace quelmar::viewer
