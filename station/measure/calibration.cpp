@@ -7,7 +7,6 @@
 #include <QSaveFile>
 
 #include <cmath>
-#include <cstdlib>
 
 namespace quelmar::station {
 
@@ -89,8 +88,7 @@ double pixelFactor(int sensorClass, QSize photo, const QString &unit, bool fullS
 
 double leadingNumber(const QString &text)
 {
-    const QByteArray bytes = text.toLatin1();
-    const double value = std::strtod(bytes.constData(), nullptr);
+    const double value = leadingDouble(text);
     return std::isfinite(value) && value > 0 ? value : 0;
 }
 

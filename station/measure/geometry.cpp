@@ -1,18 +1,21 @@
 #include "measure/geometry.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace quelmar::station {
 
 namespace {
 
-QString printf1(const char *format, int digits, double value)
+// "%.*f" with a point as the decimal mark whatever the user's locale: the texts go into
+// labels and exports that other programs read back.
+QString fixed(double value, int digits)
 {
     char buffer[512];
-    std::snprintf(buffer, sizeof buffer, format, digits, value);
-    return QString::fromLatin1(buffer);
+    const auto [end, error] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, digits);
+    return error == std::errc() ? QString::fromLatin1(buffer, end - buffer) : QString();
 }
 
 double squaredDistance(QPointF a, QPointF b)
@@ -175,12 +178,24 @@ qint64 polygonPixelArea(const QVector<QPoint> &polygon)
 
 QString formatValue(double value, int decimals)
 {
-    return printf1("%.*f", decimals, value);
+    return fixed(value, decimals);
 }
 
 QString formatAngle(double degrees)
 {
-    return printf1("%.*f", 2, degrees);
+    return fixed(degrees, 2);
+}
+
+double leadingDouble(const QString &text)
+{
+    const QByteArray bytes = text.trimmed().toLatin1();
+    const char *begin = bytes.constData();
+    const char *const end = begin + bytes.size();
+    if (begin != end && *begin == '+')
+        ++begin;
+    double value = 0;
+    const auto [stop, error] = std::from_chars(begin, end, value);
+    return error == std::errc() ? value : 0;
 }
 
 QString areaUnit(const QString &unit)
@@ -263,10 +278,10 @@ QString continuousLineTotal(const QVector<QString> &segmentValues, const QString
 {
     double sum = 0;
     for (const QString &value : segmentValues)
-        sum += std::strtod(value.toLatin1().constData(), nullptr);
+        sum += leadingDouble(value);
     if (sum == 0 || !std::isfinite(sum))
         return {};
-    return QStringLiteral("TL=") + printf1("%.*f", 6, sum) + unit;
+    return QStringLiteral("TL=") + fixed(sum, 6) + unit;
 }
 
 } // namespace quelmar::station

@@ -52,6 +52,9 @@ qint64 polygonPixelArea(const QVector<QPoint> &polygon);
 // "%.*f" with the decimals; angles "%.2f".
 QString formatValue(double value, int decimals);
 QString formatAngle(double degrees);
+// The number a text starts with (after blanks), read with a point as the decimal mark; 0 when
+// it starts with none.
+double leadingDouble(const QString &text);
 // The unit of an area: the length unit followed by "2".
 QString areaUnit(const QString &unit);
 

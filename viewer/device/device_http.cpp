@@ -57,6 +57,10 @@ std::optional<QByteArray> get(const QString &target, qsizetype maxBody = kMaxBod
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
     curl_easy_setopt(h, CURLOPT_TIMEOUT, kRequestTimeoutSeconds);
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, followRedirects ? 1L : 0L);
+    // A redirection may only lead to another page of a device, and not round in circles.
+    curl_easy_setopt(h, CURLOPT_MAXREDIRS, 3L);
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http");
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http");
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, collectBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
     curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, abortOnStop);

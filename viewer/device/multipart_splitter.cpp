@@ -195,7 +195,7 @@ void MultipartSplitter::appendBody(const std::uint8_t *data, std::size_t size)
     // Dropped: keep only enough of the end to recognise a delimiter split across chunks.
     if (!partTooLarge_) {
         partTooLarge_ = true;
-        body_.shrink_to_fit();
+        std::vector<std::uint8_t>().swap(body_); // give the dropped part's memory back
     }
     const std::size_t keep = std::size_t(needle_.size()) - 1;
     if (size >= keep) {

@@ -1,6 +1,6 @@
 #include "settings_page.h"
 
-#include <cstdlib>
+#include <charconv>
 #include <limits>
 
 namespace quelmar::viewer {
@@ -77,8 +77,13 @@ double WifiSettingsPage::lenientDouble(QStringView text)
         ++end;
     while (end < latin.size() && ((latin[end] >= '0' && latin[end] <= '9') || latin[end] == '.'))
         ++end;
-    const QByteArray number = latin.left(end);
-    return std::strtod(number.constData(), nullptr);
+    // from_chars, unlike strtod, reads a point as the decimal mark in every locale.
+    const char *begin = latin.constData();
+    if (end > 0 && *begin == '+')
+        ++begin;
+    double value = 0;
+    std::from_chars(begin, latin.constData() + end, value);
+    return value;
 }
 
 WifiPageValues WifiSettingsPage::parse(const QString &page)
