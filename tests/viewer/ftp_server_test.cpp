@@ -67,8 +67,6 @@ INSTANTIATE_TEST_SUITE_P(
                  {{"TYPE I", "200 Type set to  I."},
                   {"OPTS UTF8 ON", "502 Unknown command 'UTF8'"},
                   {"SYST", "215 UNIX Type: L8 Version: iosFtp 20080912"},
-                  {"LPRT 6,16,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,1,2,4,1",
-                   "228 Entering Long Passive Mode (4,1)"},
                   {"FEAT", "211-Features supported\n UTF8\n211 End"},
                   {"STAT", "211-localhost FTP server status:\n211 End of Status"},
                   {"noop", "200 NOOP command successful."}}},
@@ -87,6 +85,12 @@ INSTANTIATE_TEST_SUITE_P(
                  true,
                  {{"RNTO b.txt", "550 RNTO command failed."},
                   {"RNFR missing", "550 RNFR command failed."},
+                  {"RNFR a.txt", "350 RNFR command successful."},
+                  {"RNTO two words.txt", "550 RNTO command failed."},
+                  {"SIZE two words.txt", "213 3"},
+                  {"RNFR dir", "350 RNFR command successful."},
+                  {"RNTO existing", "550 RNTO command failed."},
+                  {"SIZE existing/inner.txt", "550 existing/inner.txt No such file or directory."},
                   {"RNFR a.txt", "350 RNFR command successful."},
                   {"RNTO dir/b.txt", "250 RNTO command successful."},
                   {"SIZE dir/b.txt", "213 1"},
@@ -345,15 +349,39 @@ TEST(FtpLimits, ActiveModeGoesToTheControlPeerWhateverAddressIsNamed)
     ASSERT_TRUE(listener.listen(QHostAddress::LocalHost));
     const quint16 port = listener.serverPort();
     ControlClient control(site.port());
-    EXPECT_EQ(
-        control.send(QStringLiteral("PORT 10,9,8,7,%1,%2").arg(port >> 8).arg(port & 255).toUtf8()),
-        "200 PORT command successful.");
+    EXPECT_EQ(control.send(
+                  QStringLiteral("PORT 192,0,2,1,%1,%2").arg(port >> 8).arg(port & 255).toUtf8()),
+              "200 PORT command successful.");
     ASSERT_TRUE(QTest::qWaitFor([&] { return listener.hasPendingConnections(); }, 10000));
     std::unique_ptr<QTcpSocket> data(listener.nextPendingConnection());
     EXPECT_EQ(control.send("RETR a.txt"), "150 Opening BINARY mode data connection for 'a.txt'.");
     EXPECT_EQ(control.reply(), "226 Transfer complete.");
     EXPECT_TRUE(QTest::qWaitFor([&] { return data->bytesAvailable() == 6; }, 10000));
     EXPECT_EQ(data->readAll(), QByteArray("active"));
+}
+
+TEST(FtpLimits, LongActiveModeConnectsToThePortNamedInItsLastFields)
+{
+    FtpSite site;
+    writeAll(site.served("a.txt"), "long");
+    QTcpServer listener;
+    ASSERT_TRUE(listener.listen(QHostAddress::LocalHost));
+    const quint16 port = listener.serverPort();
+    ControlClient control(site.port());
+    // Address family 6, 16 address bytes (::1), 2 port bytes.
+    const QByteArray command = QStringLiteral("LPRT 6,16,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,1,2,%1,%2")
+                                   .arg(port >> 8)
+                                   .arg(port & 255)
+                                   .toUtf8();
+    EXPECT_EQ(
+        control.send(command),
+        QStringLiteral("228 Entering Long Passive Mode (%1,%2)").arg(port >> 8).arg(port & 255));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return listener.hasPendingConnections(); }, 10000));
+    std::unique_ptr<QTcpSocket> data(listener.nextPendingConnection());
+    EXPECT_EQ(control.send("RETR a.txt"), "150 Opening BINARY mode data connection for 'a.txt'.");
+    EXPECT_EQ(control.reply(), "226 Transfer complete.");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return data->bytesAvailable() == 4; }, 10000));
+    EXPECT_EQ(data->readAll(), QByteArray("long"));
 }
 
 // An upload replaces its target only once it has ended in order; one that breaks off leaves

@@ -7,8 +7,10 @@ add_library(viewer_ftp STATIC
   ${CMAKE_CURRENT_LIST_DIR}/ftp_listing.h ${CMAKE_CURRENT_LIST_DIR}/ftp_listing.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ftp_paths.h ${CMAKE_CURRENT_LIST_DIR}/ftp_paths.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ftp_server.h ${CMAKE_CURRENT_LIST_DIR}/ftp_server.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ftp_upload.h ${CMAKE_CURRENT_LIST_DIR}/ftp_upload.cpp
+  ${PROJECT_SOURCE_DIR}/common/unique_fd.h
   ${CMAKE_CURRENT_LIST_DIR}/ftp.qrc
 )
-target_include_directories(viewer_ftp PUBLIC ${PROJECT_SOURCE_DIR}/viewer)
+target_include_directories(viewer_ftp PUBLIC ${PROJECT_SOURCE_DIR}/viewer ${PROJECT_SOURCE_DIR}/common)
 target_link_libraries(viewer_ftp PUBLIC Qt6::Core Qt6::Network)
 quelmar_target_defaults(viewer_ftp)

@@ -6,9 +6,8 @@
 #include <QRandomGenerator>
 #include <QTcpSocket>
 
-#include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
+#include <algorithm>
+#include <iterator>
 
 namespace quelmar::viewer {
 
@@ -29,6 +28,14 @@ QString argument(const QStringList &words, int index)
 {
     return index < words.size() ? words.at(index) : QString();
 }
+
+// Commands wait unread while more reply bytes than this wait to be sent, so a client that
+// sends without reading holds at most this much of the server's memory.
+constexpr qint64 kReplyBacklog = 64 * 1024;
+// How long the last replies may take to reach a peer before the connection is cut.
+constexpr std::chrono::seconds kLinger(5);
+
+const QString kCantOpenData = QStringLiteral("425 Can't open data connection.");
 
 } // namespace
 
@@ -70,12 +77,19 @@ FtpConnection::FtpConnection(QTcpSocket *socket, const FtpServer &server, QObjec
     : QObject(parent), socket_(socket), server_(server)
 {
     socket_->setParent(this);
+    // Bounded, so that commands left unread push back on the client instead of piling up
+    // here; room for two longest lines, as a line too long is recognised only beyond one.
+    socket_->setReadBufferSize(std::max<qint64>(kReplyBacklog, 2 * server.limits().maxLineLength));
     connect(socket_, &QTcpSocket::readyRead, this, &FtpConnection::readLines);
+    connect(socket_, &QTcpSocket::bytesWritten, this, &FtpConnection::onRepliesWritten);
     connect(socket_, &QTcpSocket::disconnected, this, &FtpConnection::close);
     idle_.setSingleShot(true);
     idle_.setInterval(server.limits().controlIdleTimeout);
     connect(&idle_, &QTimer::timeout, this, &FtpConnection::onIdle);
     idle_.start();
+    linger_.setSingleShot(true);
+    linger_.setInterval(kLinger);
+    connect(&linger_, &QTimer::timeout, this, &FtpConnection::close);
     reply(QStringLiteral("220 iosFtp server ready."));
 }
 
@@ -91,17 +105,31 @@ QString FtpConnection::visibleCurrentDir() const
 
 void FtpConnection::abort()
 {
-    closing_ = true;
+    closed_ = true;
+    idle_.stop();
+    linger_.stop();
+    dropData();
+    queued_.clear();
+    socket_->abort();
+}
+
+void FtpConnection::endSession()
+{
+    if (closed_ || ending_)
+        return;
+    ending_ = true;
     idle_.stop();
     dropData();
-    pending_.reset();
-    pendingUpload_.reset();
-    socket_->abort();
+    queued_.clear();
+    linger_.start();
+    // Closes once everything written has gone out; at once, with `disconnected`, when
+    // nothing waits.
+    socket_->disconnectFromHost();
 }
 
 void FtpConnection::close()
 {
-    if (closing_)
+    if (closed_)
         return;
     abort();
     Q_EMIT closed();
@@ -114,25 +142,38 @@ void FtpConnection::onIdle()
         return;
     }
     reply(QStringLiteral("421 Idle time-out, closing the control connection."));
-    socket_->flush();
-    close();
+    endSession();
 }
 
 void FtpConnection::readLines()
 {
     const qsizetype limit = server_.limits().maxLineLength + 2; // and CRLF
     idle_.start();
-    while (!closing_ && socket_->bytesAvailable() > 0) {
-        if (!socket_->canReadLine()) {
-            if (socket_->bytesAvailable() <= limit)
+    while (!closed_ && !ending_) {
+        inputPaused_ = socket_->bytesToWrite() > kReplyBacklog;
+        if (inputPaused_)
+            return; // onRepliesWritten() goes on
+        qsizetype end = input_.indexOf('\n', inputPos_);
+        if (end < 0) {
+            if (socket_->bytesAvailable() == 0)
                 return;
-            // A line this long is no command: refuse it once and drop it up to its end.
-            socket_->skip(socket_->bytesAvailable());
-            if (!std::exchange(discardingLine_, true))
-                reply(QStringLiteral("500 Command line too long."));
-            return;
+            // readAll(), not readLine(): only a read that empties the socket's buffer lets it
+            // go on reading once that bounded buffer was full.
+            input_.remove(0, std::exchange(inputPos_, 0));
+            input_ += socket_->readAll();
+            end = input_.indexOf('\n');
+            if (end < 0) {
+                if (input_.size() > limit) {
+                    // A line this long is no command: refuse it once and drop it up to its end.
+                    input_.clear();
+                    if (!std::exchange(discardingLine_, true))
+                        reply(QStringLiteral("500 Command line too long."));
+                }
+                continue;
+            }
         }
-        const QByteArray line = socket_->readLine();
+        const QByteArray line = input_.mid(inputPos_, end + 1 - inputPos_);
+        inputPos_ = end + 1;
         if (std::exchange(discardingLine_, false))
             continue; // the tail of a refused line
         if (line.size() > limit) {
@@ -141,6 +182,12 @@ void FtpConnection::readLines()
         }
         execute(line);
     }
+}
+
+void FtpConnection::onRepliesWritten()
+{
+    if (inputPaused_ && socket_->bytesToWrite() <= kReplyBacklog)
+        readLines();
 }
 
 void FtpConnection::execute(const QByteArray &line)
@@ -162,7 +209,7 @@ void FtpConnection::execute(const QByteArray &line)
 
 void FtpConnection::reply(const QString &text)
 {
-    if (!closing_)
+    if (!closed_ && !ending_)
         socket_->write(text.toUtf8() + "\r\n");
 }
 
@@ -183,9 +230,7 @@ void FtpConnection::doQuit(const QStringList &)
 {
     reply(QStringLiteral("221- Data traffic for this session was 0 bytes in 0 files"));
     reply(QStringLiteral("221 Thank you for using the FTP service on localhost."));
-    socket_->flush();
-    socket_->disconnectFromHost();
-    close();
+    endSession();
 }
 
 void FtpConnection::doStat(const QStringList &)
@@ -274,8 +319,11 @@ void FtpConnection::doEprt(const QStringList &words)
 
 void FtpConnection::openPassive(bool extended)
 {
-    dropData();
     const QHostAddress local = plainAddress(socket_->localAddress());
+    // PASV can only name an IPv4 address.
+    if (!extended && local.protocol() != QAbstractSocket::IPv4Protocol)
+        return reply(QStringLiteral("500 PASV not supported on IPv6, use EPSV."));
+    dropData();
     auto *listener = new FtpPassiveListener(
         socket_->peerAddress(),
         [this](UniqueFd fd) {
@@ -289,12 +337,22 @@ void FtpConnection::openPassive(bool extended)
     // Ports are drawn at random so that the next one cannot be guessed; a taken one is
     // drawn again.
     quint16 port = 0;
-    for (int attempt = 0; attempt < 32; ++attempt) {
+    for (int attempt = 0; attempt < 32 && !listener->isListening(); ++attempt) {
         port = static_cast<quint16>(QRandomGenerator::global()->bounded(1024, 65536));
-        if (listener->listen(local, port))
-            break;
+        listener->listen(local, port);
     }
-    QTimer::singleShot(server_.limits().dataIdleTimeout, listener, &QTcpServer::close);
+    if (!listener->isListening()) {
+        dropListener();
+        refuseStranded();
+        return reply(kCantOpenData);
+    }
+    QTimer::singleShot(server_.limits().dataIdleTimeout, listener, [this, listener] {
+        if (listener != listener_)
+            return;
+        // Nobody came: whatever waits for this connection waits in vain.
+        dropListener();
+        refuseStranded();
+    });
     if (!extended) {
         const QString address = local.toString().replace(u'.', u',');
         reply(QStringLiteral("227 Entering Passive Mode (%1,%2,%3)")
@@ -321,20 +379,24 @@ void FtpConnection::attach(FtpDataConnection *data)
     connect(data, &FtpDataConnection::sent, this, &FtpConnection::transferSent);
     connect(data, &FtpDataConnection::received, this, &FtpConnection::transferReceived);
     connect(data, &FtpDataConnection::failed, this, &FtpConnection::transferFailed);
-    if (pending_) {
-        activeUpload_ = std::exchange(pendingUpload_, std::nullopt);
-        data->start(std::move(*std::exchange(pending_, std::nullopt)));
+    startNext();
+}
+
+void FtpConnection::dropListener()
+{
+    if (listener_) {
+        listener_->close();
+        listener_->deleteLater(); // possibly inside its own timer
+        listener_ = nullptr;
     }
 }
 
 void FtpConnection::dropData()
 {
-    if (listener_) {
-        listener_->close();
-        listener_->deleteLater();
-        listener_ = nullptr;
-    }
+    dropListener();
     if (data_) {
+        if (data_->isBusy())
+            reply(QStringLiteral("426 Connection closed; transfer aborted."));
         data_->abort();
         data_->deleteLater();
         data_ = nullptr;
@@ -342,16 +404,29 @@ void FtpConnection::dropData()
     activeUpload_.reset();
 }
 
-void FtpConnection::queue(FtpTransfer transfer, std::optional<Upload> upload)
+bool FtpConnection::dataCanCome() const
 {
-    if (data_ && !data_->isBusy()) {
-        activeUpload_ = std::move(upload);
-        data_->start(std::move(transfer));
+    return data_ || listener_;
+}
+
+void FtpConnection::queue(const QString &opening, FtpTransfer transfer,
+                          std::optional<FtpUpload> upload)
+{
+    if (!dataCanCome())
+        return reply(kCantOpenData);
+    reply(opening);
+    queued_.push_back(Queued{std::move(transfer), std::move(upload)});
+    startNext();
+}
+
+void FtpConnection::startNext()
+{
+    if (!data_ || data_->isBusy() || queued_.empty())
         return;
-    }
-    // Written as soon as a data connection is made.
-    pending_ = std::move(transfer);
-    pendingUpload_ = std::move(upload);
+    Queued next = std::move(queued_.front());
+    queued_.pop_front();
+    activeUpload_ = std::move(next.upload);
+    data_->start(std::move(next.transfer));
 }
 
 void FtpConnection::transferSent()
@@ -375,13 +450,16 @@ void FtpConnection::transferFailed(FtpDataConnection::Failure failure)
 {
     const bool hadTransfer = data_ && data_->isBusy();
     activeUpload_.reset();
-    finishTransfer();
     // A data connection that failed before carrying anything is the socket's own business.
-    if (!hadTransfer)
-        return;
-    reply(failure == FtpDataConnection::Failure::File
-              ? QStringLiteral("451 Requested action aborted: local error in processing.")
-              : QStringLiteral("426 Connection closed; transfer aborted."));
+    if (hadTransfer) {
+        using Failure = FtpDataConnection::Failure;
+        reply(failure == Failure::File
+                  ? QStringLiteral("451 Requested action aborted: local error in processing.")
+              : failure == Failure::Unreachable
+                  ? kCantOpenData
+                  : QStringLiteral("426 Connection closed; transfer aborted."));
+    }
+    finishTransfer();
 }
 
 void FtpConnection::finishTransfer()
@@ -390,39 +468,17 @@ void FtpConnection::finishTransfer()
         data_->deleteLater(); // still inside its own signal
         data_ = nullptr;
     }
+    // Each data connection carries one transfer; the rest can only wait for another.
+    refuseStranded();
 }
 
-// Uploads.
-
-FtpConnection::Upload &FtpConnection::Upload::operator=(Upload &&other) noexcept
+void FtpConnection::refuseStranded()
 {
-    if (this != &other) {
-        discard();
-        dir = std::move(other.dir);
-        temporary = std::move(other.temporary);
-        target = std::move(other.target);
-    }
-    return *this;
-}
-
-FtpConnection::Upload::~Upload()
-{
-    discard();
-}
-
-bool FtpConnection::Upload::commit()
-{
-    if (!dir || ::renameat(dir.get(), temporary.constData(), dir.get(), target.constData()) != 0)
-        return false;
-    dir.reset();
-    return true;
-}
-
-void FtpConnection::Upload::discard()
-{
-    if (dir)
-        ::unlinkat(dir.get(), temporary.constData(), 0);
-    dir.reset();
+    if (dataCanCome())
+        return;
+    for (qsizetype i = std::ssize(queued_); i > 0; --i)
+        reply(kCantOpenData);
+    queued_.clear();
 }
 
 } // namespace quelmar::viewer

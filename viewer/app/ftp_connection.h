@@ -4,6 +4,7 @@
 
 #include "app/ftp_data_connection.h"
 #include "app/ftp_paths.h"
+#include "app/ftp_upload.h"
 
 #include <QObject>
 #include <QPointer>
@@ -11,6 +12,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <deque>
 #include <optional>
 
 class QTcpSocket;
@@ -41,23 +43,18 @@ private:
     using Handler = void (FtpConnection::*)(const QStringList &);
     static Handler handlerNamed(const QString &name);
 
-    // An upload lands in a hidden file beside its target and takes the target's name only
-    // once it is complete; dropped before that, the hidden file goes away.
-    struct Upload {
-        UniqueFd dir;
-        QByteArray temporary;
-        QByteArray target;
-        Upload() = default;
-        Upload(Upload &&) = default;
-        Upload &operator=(Upload &&other) noexcept;
-        ~Upload();
-        bool commit();
-        void discard();
+    // A transfer whose preliminary reply went out and that waits for a data connection.
+    struct Queued {
+        FtpTransfer transfer;
+        std::optional<FtpUpload> upload;
     };
 
     void readLines();
+    void onRepliesWritten();
     void execute(const QByteArray &line);
     void reply(const QString &text);
+    // Sends what is still buffered, then closes; for QUIT and the idle time-out.
+    void endSession();
     void close();
     void onIdle();
 
@@ -69,12 +66,18 @@ private:
     void openPassive(bool extended);
     void openActive(int port);
     void attach(FtpDataConnection *data);
+    void dropListener();
     void dropData();
-    void queue(FtpTransfer transfer, std::optional<Upload> upload = std::nullopt);
+    bool dataCanCome() const;
+    // Sends `opening` and queues the transfer, or refuses it when no data connection can come.
+    void queue(const QString &opening, FtpTransfer transfer,
+               std::optional<FtpUpload> upload = std::nullopt);
+    void startNext();
     void transferSent();
     void transferReceived();
     void transferFailed(FtpDataConnection::Failure failure);
     void finishTransfer();
+    void refuseStranded();
 
     // Handlers, named in the command table.
     void doUser(const QStringList &words);
@@ -108,8 +111,13 @@ private:
     QTcpSocket *socket_; // child of this connection
     const FtpServer &server_;
     QTimer idle_;
+    QTimer linger_;    // bounds how long endSession() waits for the peer to take the replies
+    QByteArray input_; // command bytes taken from the socket, read from inputPos_ on
+    qsizetype inputPos_ = 0;
     bool discardingLine_ = false;
-    bool closing_ = false;
+    bool inputPaused_ = false; // too many replies wait to be sent
+    bool ending_ = false;      // endSession() ran: no more commands or replies
+    bool closed_ = false;
 
     QString currentDir_; // relative to the served directory
     QString userName_;
@@ -117,9 +125,8 @@ private:
 
     QPointer<FtpPassiveListener> listener_; // child; the waiting passive port
     QPointer<FtpDataConnection> data_;      // child; the current data connection
-    std::optional<FtpTransfer> pending_;    // waits for a data connection
-    std::optional<Upload> pendingUpload_;   // belongs to pending_
-    std::optional<Upload> activeUpload_;    // belongs to the running transfer
+    std::deque<Queued> queued_;             // first in, first out
+    std::optional<FtpUpload> activeUpload_; // belongs to the running transfer
 };
 
 } // namespace quelmar::viewer

@@ -2,11 +2,10 @@
 
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
-#include <ctime>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/sendfile.h>
@@ -22,37 +21,9 @@ constexpr size_t kCopyChunk = 256 * 1024;
 // Bytes received per notifier call before the event loop gets its turn again.
 constexpr qint64 kReceiveBudget = 64 << 20;
 
-// sendfile() has no MSG_NOSIGNAL: a peer that went away would raise SIGPIPE and end the
-// process, so the signal is held blocked on this thread for the call and taken back if raised.
-class SigpipeBlock {
-public:
-    SigpipeBlock()
-    {
-        sigemptyset(&pipe_);
-        sigaddset(&pipe_, SIGPIPE);
-        sigset_t pending;
-        sigpending(&pending);
-        wasPending_ = sigismember(&pending, SIGPIPE) == 1;
-        pthread_sigmask(SIG_BLOCK, &pipe_, &previous_);
-    }
-    ~SigpipeBlock()
-    {
-        sigset_t pending;
-        sigpending(&pending);
-        if (!wasPending_ && sigismember(&pending, SIGPIPE) == 1) {
-            const timespec zero{};
-            sigtimedwait(&pipe_, nullptr, &zero);
-        }
-        pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
-    }
-    SigpipeBlock(const SigpipeBlock &) = delete;
-    SigpipeBlock &operator=(const SigpipeBlock &) = delete;
-
-private:
-    sigset_t pipe_;
-    sigset_t previous_;
-    bool wasPending_ = false;
-};
+// Bytes sent per notifier call, so that a fast reader does not hold the event loop for a
+// whole file.
+constexpr qint64 kSendBudget = 32 << 20;
 
 bool wouldBlock()
 {
@@ -74,10 +45,12 @@ FtpDataConnection::FtpDataConnection(UniqueFd socket, std::chrono::milliseconds 
 {
     idle_.setSingleShot(true);
     idle_.setInterval(idleTimeout);
-    connect(&idle_, &QTimer::timeout, this, [this] { finish(false, Failure::Timeout); });
+    connect(&idle_, &QTimer::timeout, this, [this] {
+        finish(false, state_ == State::Connecting ? Failure::Unreachable : Failure::Timeout);
+    });
     if (!socket_) {
         // Reported from the event loop so the owner has connected to the signals by then.
-        QTimer::singleShot(0, this, [this] { finish(false, Failure::Connection); });
+        QTimer::singleShot(0, this, [this] { finish(false, Failure::Unreachable); });
         return;
     }
     ::fcntl(socket_.get(), F_SETFL, ::fcntl(socket_.get(), F_GETFL) | O_NONBLOCK);
@@ -152,7 +125,7 @@ void FtpDataConnection::onWritable()
         socklen_t length = sizeof error;
         ::getsockopt(socket_.get(), SOL_SOCKET, SO_ERROR, &error, &length);
         if (error != 0) {
-            finish(false, Failure::Connection);
+            finish(false, Failure::Unreachable);
             return;
         }
         writeNotifier_->setEnabled(false);
@@ -189,9 +162,11 @@ void FtpDataConnection::pumpSend()
 {
     writeNotifier_->setEnabled(false);
     const QByteArray &bytes = transfer_.bytes;
-    while (bytesSent_ < bytes.size()) {
-        const ssize_t n = ::send(socket_.get(), bytes.constData() + bytesSent_,
-                                 static_cast<size_t>(bytes.size() - bytesSent_), MSG_NOSIGNAL);
+    qint64 budget = kSendBudget;
+    while (bytesSent_ < bytes.size() && budget > 0) {
+        const ssize_t n = ::send(
+            socket_.get(), bytes.constData() + bytesSent_,
+            static_cast<size_t>(std::min<qint64>(bytes.size() - bytesSent_, budget)), MSG_NOSIGNAL);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
@@ -201,14 +176,14 @@ void FtpDataConnection::pumpSend()
             return;
         }
         bytesSent_ += n;
+        budget -= n;
         idle_.start();
     }
-    while (transfer_.file) {
-        ssize_t n = 0;
-        {
-            const SigpipeBlock block;
-            n = ::sendfile(socket_.get(), transfer_.file.get(), &fileOffset_, 1 << 30);
-        }
+    // SIGPIPE is ignored while a server runs (FtpServer::start), so a peer that went away
+    // shows as EPIPE here.
+    while (transfer_.file && budget > 0) {
+        const ssize_t n = ::sendfile(socket_.get(), transfer_.file.get(), &fileOffset_,
+                                     static_cast<size_t>(budget));
         if (n == 0)
             break; // end of file
         if (n < 0 && errno == EINTR)
@@ -220,7 +195,13 @@ void FtpDataConnection::pumpSend()
             writeNotifier_->setEnabled(true);
             return;
         }
+        budget -= n;
         idle_.start();
+    }
+    if (budget <= 0) {
+        // Goes on when the socket next takes data, after other events had their turn.
+        writeNotifier_->setEnabled(true);
+        return;
     }
     finish(true);
 }

@@ -31,9 +31,10 @@ class FtpDataConnection : public QObject {
     Q_OBJECT
 public:
     enum class Failure {
-        Connection, // the peer went away, refused or reset the connection
-        File,       // the local file could not be read or written
-        Timeout,    // nothing moved for the idle time-out
+        Unreachable, // the connection could not be made
+        Connection,  // the peer went away or reset the connection
+        File,        // the local file could not be read or written
+        Timeout,     // nothing moved for the idle time-out
     };
     Q_ENUM(Failure)
 

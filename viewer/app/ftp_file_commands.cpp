@@ -5,8 +5,6 @@
 #include "app/ftp_listing.h"
 #include "app/ftp_server.h"
 
-#include <QRandomGenerator>
-
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -82,8 +80,8 @@ void FtpConnection::doList(const QStringList &words)
     // Something that is not a directory below the base lists as empty.
     const auto path = pathOf(fileName(words));
     const UniqueFd dir = path ? server_.root().open(*path, O_RDONLY | O_DIRECTORY) : UniqueFd();
-    reply(QStringLiteral("150 Opening ASCII mode data connection for '/bin/ls'."));
-    queue(FtpTransfer{dir ? ftpListDirectory(dir.get()) : QByteArray("total 0\r\n"), {}, false});
+    queue(QStringLiteral("150 Opening ASCII mode data connection for '/bin/ls'."),
+          FtpTransfer{dir ? ftpListDirectory(dir.get()) : QByteArray("total 0\r\n"), {}, false});
 }
 
 void FtpConnection::doNlst(const QStringList &words)
@@ -101,8 +99,8 @@ void FtpConnection::doRetr(const QStringList &words)
         return reply(withName("550 %1 No such file or directory.", name));
     if (!S_ISREG(st.st_mode))
         return reply(withName("550 %1: Not a plain file.", name));
-    reply(withName("150 Opening BINARY mode data connection for '%1'.", name));
-    queue(FtpTransfer{{}, std::move(file), false});
+    queue(withName("150 Opening BINARY mode data connection for '%1'.", name),
+          FtpTransfer{{}, std::move(file), false});
 }
 
 void FtpConnection::doStor(const QStringList &words)
@@ -116,25 +114,12 @@ void FtpConnection::doStor(const QStringList &words)
                                                   AT_SYMLINK_NOFOLLOW) != 0
                                             ? errno == ENOENT
                                             : S_ISREG(st.st_mode));
-    Upload upload;
-    UniqueFd file;
-    for (int attempt = 0; replaceable && !file && attempt < 8; ++attempt) {
-        upload.dir = UniqueFd(::dup(parent->dir.get()));
-        upload.target = parent->name;
-        upload.temporary = '.' + parent->name + ".upload-" +
-                           QByteArray::number(QRandomGenerator::global()->generate(), 36);
-        file.reset(::openat(parent->dir.get(), upload.temporary.constData(),
-                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-        if (!file) {
-            upload.dir.reset(); // nothing to remove
-            if (errno != EEXIST)
-                break;
-        }
-    }
-    if (!file)
+    auto upload = replaceable ? FtpUpload::create(parent->dir.get(), parent->name) : std::nullopt;
+    UniqueFd writer = upload ? upload->writer() : UniqueFd();
+    if (!writer)
         return reply(withName("553 %1: Permission denied.", name));
-    reply(withName("150 Opening BINARY mode data connection for '%1'.", name));
-    queue(FtpTransfer{{}, std::move(file), true}, std::move(upload));
+    queue(withName("150 Opening BINARY mode data connection for '%1'.", name),
+          FtpTransfer{{}, std::move(writer), true}, std::move(upload));
 }
 
 void FtpConnection::doDele(const QStringList &words)
@@ -203,9 +188,9 @@ void FtpConnection::doRnto(const QStringList &words)
     const auto to = pathOf(fileName(words));
     const auto source = from ? server_.root().openParent(*from) : std::nullopt;
     const auto target = to ? server_.root().openParent(*to) : std::nullopt;
+    // An existing target stays: RNTO never replaces.
     if (!source || !target ||
-        ::renameat(source->dir.get(), source->name.constData(), target->dir.get(),
-                   target->name.constData()) != 0)
+        !renameNoReplace(source->dir.get(), source->name, target->dir.get(), target->name))
         return reply(QStringLiteral("550 RNTO command failed."));
     reply(QStringLiteral("250 RNTO command successful."));
     Q_EMIT fileListChanged();

@@ -1,5 +1,7 @@
 #include "app/ftp_listing.h"
 
+#include "app/ftp_paths.h"
+
 #include <QFile>
 #include <QHash>
 #include <QLocale>
@@ -18,26 +20,10 @@ namespace quelmar::viewer {
 
 namespace {
 
-struct DirCloser {
-    void operator()(DIR *d) const { ::closedir(d); }
-};
-using DirPtr = std::unique_ptr<DIR, DirCloser>;
-
-// Reads the names in a directory without disturbing the caller's descriptor.
-DirPtr openDir(int dirFd, const char *name)
-{
-    const int fd = ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return nullptr;
-    DirPtr dir(::fdopendir(fd));
-    if (!dir)
-        ::close(fd);
-    return dir;
-}
-
+// Never follows a link, even one that replaced the directory since it was examined.
 qint64 entryCount(int dirFd, const char *name)
 {
-    const DirPtr dir = openDir(dirFd, name);
+    const DirPtr dir = openDirectory(dirFd, name);
     qint64 count = 0;
     while (dir && ::readdir(dir.get()))
         ++count;
@@ -97,7 +83,7 @@ QString ftpListingLine(const FtpListingEntry &entry)
 
 QByteArray ftpListDirectory(int dirFd)
 {
-    const DirPtr dir = openDir(dirFd, ".");
+    const DirPtr dir = openDirectory(dirFd, ".");
     std::vector<FtpListingEntry> entries;
     NameCache names;
     while (const dirent *d = dir ? ::readdir(dir.get()) : nullptr) {

@@ -3,8 +3,10 @@
 #include <QFile>
 #include <QStringList>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
@@ -51,17 +53,61 @@ int openBeneath(int dirFd, const QByteArray &path, int flags)
     return static_cast<int>(::syscall(SYS_openat2, dirFd, path.constData(), &how, sizeof how));
 }
 
-struct DirCloser {
-    void operator()(DIR *d) const { ::closedir(d); }
-};
+// Levels of directories below `name`: 0 for an empty directory, -1 for anything that is no
+// directory; counting stops once it passes `limit`.
+int treeDepth(int dirFd, const char *name, int limit)
+{
+    const DirPtr dir = openDirectory(dirFd, name);
+    if (!dir)
+        return -1;
+    int deepest = 0;
+    while (deepest <= limit) {
+        const dirent *entry = ::readdir(dir.get());
+        if (!entry)
+            break;
+        const QByteArray child(entry->d_name);
+        if ((entry->d_type == DT_DIR || entry->d_type == DT_UNKNOWN) && child != "." &&
+            child != "..")
+            deepest =
+                std::max(deepest, 1 + treeDepth(::dirfd(dir.get()), entry->d_name, limit - 1));
+    }
+    return deepest;
+}
+
+bool removeBelow(int dirFd, const QByteArray &name, int depthLeft)
+{
+    struct stat st {};
+    if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+    if (!S_ISDIR(st.st_mode))
+        return ::unlinkat(dirFd, name.constData(), 0) == 0;
+    if (depthLeft < 0) {
+        errno = ELOOP;
+        return false;
+    }
+    const DirPtr dir = openDirectory(dirFd, name.constData());
+    if (!dir)
+        return false;
+    bool ok = true;
+    while (const dirent *entry = ::readdir(dir.get())) {
+        const QByteArray child(entry->d_name);
+        if (child != "." && child != "..")
+            ok = removeBelow(::dirfd(dir.get()), child, depthLeft - 1) && ok;
+    }
+    return ok && ::unlinkat(dirFd, name.constData(), AT_REMOVEDIR) == 0;
+}
 
 } // namespace
 
-void UniqueFd::reset(int fd)
+DirPtr openDirectory(int dirFd, const char *name)
 {
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = fd;
+    const int fd = ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    DirPtr dir(::fdopendir(fd));
+    if (!dir)
+        ::close(fd);
+    return dir;
 }
 
 FtpRoot::FtpRoot(const QString &dir)
@@ -72,6 +118,7 @@ FtpRoot::FtpRoot(const QString &dir)
         return;
     path_ = QFile::decodeName(real.get());
     fd_.reset(::open(real.get(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    kernelConfines_ = fd_ && UniqueFd(openBeneath(fd_.get(), ".", O_PATH | O_DIRECTORY));
 }
 
 std::optional<QString> FtpRoot::resolve(const QString &currentDir, const QString &name,
@@ -96,10 +143,9 @@ std::optional<QString> FtpRoot::resolve(const QString &currentDir, const QString
 UniqueFd FtpRoot::open(const QString &relative, int flags) const
 {
     const QByteArray path = encoded(relative);
-    const int fd = openBeneath(fd_.get(), path, flags & ~O_CREAT);
-    if (fd >= 0 || errno != ENOSYS)
-        return UniqueFd(fd);
-    // Older kernels: open, then check where the descriptor really landed.
+    if (kernelConfines_)
+        return UniqueFd(openBeneath(fd_.get(), path, flags & ~O_CREAT));
+    // Open, then check where the descriptor really landed.
     UniqueFd opened(::openat(fd_.get(), path.constData(), (flags & ~O_CREAT) | O_CLOEXEC));
     if (opened && !relativeOf(opened.get())) {
         errno = EXDEV;
@@ -145,27 +191,36 @@ QString FtpRoot::visiblePath(const QString &relative, bool changeRoot) const
 
 bool removeTree(int dirFd, const QByteArray &name)
 {
+    // Measured first so that a tree too deep is refused before any of it goes.
+    if (treeDepth(dirFd, name.constData(), kMaxRemoveDepth) > kMaxRemoveDepth) {
+        errno = ELOOP;
+        return false;
+    }
+    return removeBelow(dirFd, name, kMaxRemoveDepth);
+}
+
+bool renameNoReplace(int fromDir, const QByteArray &from, int toDir, const QByteArray &to)
+{
+    if (::renameat2(fromDir, from.constData(), toDir, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != ENOSYS && errno != EINVAL)
+        return false;
+    // Kernels or file systems without RENAME_NOREPLACE. A file is linked under its new name,
+    // which fails on an existing target, then unlinked; a directory cannot be linked, so only
+    // a check guards it.
     struct stat st {};
-    if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+    if (::fstatat(fromDir, from.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return false;
-    if (!S_ISDIR(st.st_mode))
-        return ::unlinkat(dirFd, name.constData(), 0) == 0;
-    const int fd =
-        ::openat(dirFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
-    if (!dir) {
-        ::close(fd);
+    if (!S_ISDIR(st.st_mode)) {
+        if (::linkat(fromDir, from.constData(), toDir, to.constData(), 0) != 0)
+            return false;
+        return ::unlinkat(fromDir, from.constData(), 0) == 0;
+    }
+    if (::fstatat(toDir, to.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        errno = EEXIST;
         return false;
     }
-    bool ok = true;
-    while (const dirent *entry = ::readdir(dir.get())) {
-        const QByteArray child(entry->d_name);
-        if (child != "." && child != "..")
-            ok = removeTree(::dirfd(dir.get()), child) && ok;
-    }
-    return ok && ::unlinkat(dirFd, name.constData(), AT_REMOVEDIR) == 0;
+    return ::renameat(fromDir, from.constData(), toDir, to.constData()) == 0;
 }
 
 } // namespace quelmar::viewer

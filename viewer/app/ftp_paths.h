@@ -3,39 +3,26 @@
 // nor a symbolic link leads outside it, and nothing can swap a path between check and use.
 #pragma once
 
+#include "unique_fd.h"
+
 #include <QByteArray>
 #include <QString>
 
+#include <dirent.h>
+#include <memory>
 #include <optional>
-#include <sys/types.h>
-#include <utility>
 
 namespace quelmar::viewer {
 
-// Owns one file descriptor.
-class UniqueFd {
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd_(fd) {}
-    ~UniqueFd() { reset(); }
-    UniqueFd(UniqueFd &&other) noexcept : fd_(other.release()) {}
-    UniqueFd &operator=(UniqueFd &&other) noexcept
-    {
-        if (this != &other)
-            reset(other.release());
-        return *this;
-    }
-    UniqueFd(const UniqueFd &) = delete;
-    UniqueFd &operator=(const UniqueFd &) = delete;
-
-    int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
-    void reset(int fd = -1);
-    explicit operator bool() const { return fd_ >= 0; }
-
-private:
-    int fd_ = -1;
+// Closes a directory stream, with the descriptor under it.
+struct DirCloser {
+    void operator()(DIR *dir) const { ::closedir(dir); }
 };
+using DirPtr = std::unique_ptr<DIR, DirCloser>;
+
+// Reads the directory `name` inside `dirFd` through a descriptor of its own, so the caller's
+// stays untouched; a symbolic link is not followed. Null with errno on failure.
+DirPtr openDirectory(int dirFd, const char *name);
 
 // The served directory. Paths below it are "relative paths": components joined by "/" with
 // no ".", ".." or empty part; the empty path is the base directory itself.
@@ -76,10 +63,22 @@ public:
 private:
     QString path_;
     UniqueFd fd_;
+    // openat2() confines lookups in the kernel; where it is missing (ENOSYS) or filtered out
+    // (EPERM under seccomp), every open is checked afterwards instead.
+    bool kernelConfines_ = false;
 };
 
+// Directories nested deeper than this below the one removed are refused; each level being
+// removed holds one descriptor.
+inline constexpr int kMaxRemoveDepth = 64;
+
 // Removes `name` inside `dirFd`, a directory with everything in it; symbolic links are
-// removed, never followed. False with errno when something could not be removed.
+// removed, never followed. A tree deeper than kMaxRemoveDepth is left whole (errno ELOOP).
+// False with errno when something could not be removed.
 bool removeTree(int dirFd, const QByteArray &name);
+
+// Renames without replacing anything already at the target; false with errno (EEXIST when
+// the target exists).
+bool renameNoReplace(int fromDir, const QByteArray &from, int toDir, const QByteArray &to);
 
 } // namespace quelmar::viewer

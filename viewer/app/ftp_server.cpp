@@ -6,8 +6,28 @@
 #include <QTcpSocket>
 
 #include <algorithm>
+#include <csignal>
+#include <mutex>
 
 namespace quelmar::viewer {
+
+namespace {
+
+// sendfile() has no MSG_NOSIGNAL: a data peer that went away would raise SIGPIPE, whose
+// default ends the process. Every other socket write (Qt's, and send() on data connections)
+// passes MSG_NOSIGNAL, so ignoring the signal changes nothing else here; a handler the
+// program installed itself is left alone.
+void ignoreSigpipe()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        struct sigaction current {};
+        if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+            ::signal(SIGPIPE, SIG_IGN);
+    });
+}
+
+} // namespace
 
 FtpServer::FtpServer(QObject *parent) : FtpServer(FtpCommandTable::builtInPath(), parent) {}
 
@@ -36,6 +56,7 @@ bool FtpServer::start(const QString &baseDir, quint16 port, const QHostAddress &
         error_ = listener_.errorString();
         return false;
     }
+    ignoreSigpipe();
     root_ = std::move(root);
     error_.clear();
     return true;
