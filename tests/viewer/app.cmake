@@ -5,3 +5,13 @@ quelmar_add_test(viewer_app_test LABEL viewer
     ${CMAKE_CURRENT_LIST_DIR}/closed_address.cpp
     ${CMAKE_CURRENT_LIST_DIR}/wifiscope_sim.h
   LIBS viewer_app Qt6::Network)
+
+# The workspace share, and orbilux --ftp-serve run as a child process.
+quelmar_add_test(viewer_share_test LABEL viewer
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/ftp_share_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ftp_test_support.h ${CMAKE_CURRENT_LIST_DIR}/ftp_test_support.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/closed_address.cpp
+  LIBS viewer_app Qt6::Network Qt6::Test)
+target_compile_definitions(viewer_share_test PRIVATE ORBILUX_PROGRAM="$<TARGET_FILE:orbilux>")
+add_dependencies(viewer_share_test orbilux)

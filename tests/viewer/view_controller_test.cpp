@@ -1,5 +1,6 @@
 // The controller's Wi-Fi link: network check and alerts, layout rules, pop-ups, the settings
-// tab, the snapshot-button watcher, and the window end to end against the simulator.
+// tab, the snapshot-button watcher, every frame shown, and the window end to end against the
+// simulator.
 #include "wifiscope_sim.h"
 
 #include "app/j_video_view.h"
@@ -12,6 +13,7 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -24,6 +26,7 @@ using quelmar::test::WifiscopeSim;
 class RecordingPrompt final : public ViewerPrompt {
 public:
     void alert(const QString &message) override { alerts << message; }
+    std::optional<int> askNumber(const QString &, int, int, int) override { return std::nullopt; }
     QStringList alerts;
 };
 
@@ -183,6 +186,24 @@ TEST_F(ControllerTest, ButtonCounterTakesAStillOnlyWhenItChanges)
     controller.Snapshot();
     EXPECT_FALSE(controller.isEnableSnapshot());
     EXPECT_FALSE(led.last().at(0).toBool());
+}
+
+TEST_F(ControllerTest, EveryFrameTheDeviceSendsIsShown)
+{
+    WifiscopeSim sim({QStringLiteral("--fps"), QStringLiteral("30"),
+                      QStringLiteral("--stream-parts"), QStringLiteral("24")});
+    ASSERT_TRUE(sim.ready());
+    ViewController controller(services(sim.address()));
+    QSignalSpy shown(&controller, &ViewController::pictureShown);
+    controller.ConnectWiFiCamera();
+    controller.ConnectWiFiCamera(); // a second click before the first picture opens nothing
+    EXPECT_TRUE(QTest::qWaitFor([&] { return controller.framesShown() >= 24; }, 15000));
+    EXPECT_EQ(sim.state()[QStringLiteral("streams_opened")].toInt(), 1);
+    EXPECT_EQ(sim.state()[QStringLiteral("parts_sent")].toInt(), 24);
+    EXPECT_EQ(controller.framesShown(), 24u);
+    EXPECT_EQ(shown.count(), 24);
+    for (const auto &arguments : std::as_const(shown))
+        EXPECT_EQ(arguments.at(0).value<QImage>().size(), QSize(1280, 720));
 }
 
 TEST_F(ControllerTest, WindowShowsTheStreamAndReconnectsAtTheChosenSize)

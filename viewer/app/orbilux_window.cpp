@@ -3,6 +3,8 @@
 #include "j_video_view.h"
 #include "view_controller.h"
 
+#include "image/jpeg_codec.h"
+
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -13,6 +15,8 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <cstring>
 
 namespace quelmar::viewer {
 
@@ -40,6 +44,7 @@ OrbiluxWindow::OrbiluxWindow(const ViewerServices &services, QWidget *parent)
     setFixedSize(kWidth, kHeight);
     buildToolbar();
     buildContent();
+    showSharing(false, {});
 
     ViewController *c = controller_.get();
     connect(c, &ViewController::viewGeometryChanged, view_,
@@ -51,6 +56,7 @@ OrbiluxWindow::OrbiluxWindow(const ViewerServices &services, QWidget *parent)
             });
     connect(c, &ViewController::snapshotLedChanged, this, &OrbiluxWindow::showLed);
     connect(c, &ViewController::stillRequested, this, &OrbiluxWindow::saveStill);
+    connect(c, &ViewController::sharingChanged, this, &OrbiluxWindow::showSharing);
 
     controller_->viewDidLoad();
 }
@@ -86,6 +92,18 @@ void OrbiluxWindow::buildToolbar()
     toolbar->addWidget(ledButton_);
     connect(ledButton_, &QToolButton::clicked, controller_.get(), &ViewController::Snapshot);
     showLed(false);
+
+    toolbar->addSeparator();
+    shareButton_ = new QToolButton(toolbar);
+    shareButton_->setObjectName(QStringLiteral("shareButton"));
+    shareButton_->setText(QStringLiteral("FTP"));
+    shareButton_->setCheckable(true);
+    toolbar->addWidget(shareButton_);
+    connect(shareButton_, &QToolButton::clicked, this, [this] {
+        controller_->ShareWorkspace();
+        // A cancelled or failed start leaves the button off, whatever the click made it.
+        shareButton_->setChecked(controller_->isSharing());
+    });
 }
 
 void OrbiluxWindow::buildContent()
@@ -134,6 +152,14 @@ void OrbiluxWindow::showLed(bool on)
                               : QStringLiteral("Snapshot disable"));
 }
 
+void OrbiluxWindow::showSharing(bool on, const QString &url)
+{
+    shareButton_->setChecked(on);
+    shareButton_->setToolTip(on ? QStringLiteral("Stop sharing the workspace")
+                                : QStringLiteral("Share the workspace over FTP"));
+    txt_recording_->setText(on ? QStringLiteral("Workspace shared at %1").arg(url) : QString());
+}
+
 void OrbiluxWindow::tabChanged(int index)
 {
     // Tabs change only while a picture stream runs.
@@ -163,9 +189,17 @@ void OrbiluxWindow::fillWifiSettings()
 void OrbiluxWindow::saveStill(const QString &path)
 {
     // Until stills carry the measurement shapes, the hook stores the picture as shown.
-    const QImage &picture = view_->image();
-    if (!picture.isNull())
-        picture.save(path, "JPEG", 95);
+    const QImage picture = view_->image().convertToFormat(QImage::Format_BGR888);
+    if (picture.isNull())
+        return;
+    // Through the station-wide JPEG writer: the file appears whole or not at all.
+    Frame frame(picture.width(), picture.height());
+    const std::size_t rowBytes = std::size_t(picture.width()) * 3;
+    for (int y = 0; y < picture.height(); ++y)
+        std::memcpy(frame.view().row(y), picture.constScanLine(y), rowBytes);
+    QString error;
+    if (!writeJpeg(path, frame.view(), 95, &error))
+        statusText().setText(QStringLiteral("The still was not saved: %1").arg(error));
 }
 
 } // namespace quelmar::viewer

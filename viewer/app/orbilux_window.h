@@ -1,6 +1,6 @@
 // Orbilux's single window, fixed at 1020 x 720: the toolbar's camera segment control and
-// snapshot-button switch, the tab view with the Wi-Fi settings pop-ups, the measurement
-// view and the status text. Every action goes to the ViewController.
+// snapshot-button switch and workspace share switch, the tab view with the Wi-Fi settings pop-ups,
+// the measurement view and the status text. Every action goes to the ViewController.
 #pragma once
 
 #include <QMainWindow>
@@ -35,6 +35,8 @@ public:
     QPushButton &usbSegment() { return *usbSegment_; }
     QPushButton &wifiSegment() { return *wifiSegment_; }
     QToolButton &ledButton() { return *ledButton_; }
+    QToolButton &shareButton() { return *shareButton_; }
+    QLineEdit &statusText() { return *txt_recording_; }
     QTabWidget &tabView() { return *tabs_; }
     QComboBox &resolutionPopUp() { return *resolutionPopUp_; }
     QComboBox &ratePopUp() { return *ratePopUp_; }
@@ -43,6 +45,7 @@ private:
     void buildToolbar();
     void buildContent();
     void showLed(bool on);
+    void showSharing(bool on, const QString &url);
     void tabChanged(int index);
     void fillWifiSettings();
     void saveStill(const QString &path);
@@ -52,6 +55,7 @@ private:
     QPushButton *usbSegment_ = nullptr;
     QPushButton *wifiSegment_ = nullptr;
     QToolButton *ledButton_ = nullptr;
+    QToolButton *shareButton_ = nullptr;
     QTabWidget *tabs_ = nullptr;
     QComboBox *resolutionPopUp_ = nullptr;
     QComboBox *ratePopUp_ = nullptr;

@@ -1,5 +1,7 @@
 #include "view_controller.h"
 
+#include "ftp_server.h"
+#include "ftp_share.h"
 #include "snapshot_watcher.h"
 #include "viewer_paths.h"
 #include "viewer_prompt.h"
@@ -47,7 +49,8 @@ private:
 
 ViewController::ViewController(ViewerServices services, QObject *parent)
     : QObject(parent), services_(std::move(services)), http_(services_.device),
-      viewGeometry_(videoViewGeometry(m_video_width_, m_video_height_))
+      viewGeometry_(videoViewGeometry(m_video_width_, m_video_height_)),
+      baseDir_(ViewerPaths::rootDirectory()), lastSharePort_(kDefaultFtpPort)
 {
     reconnectTimer_.setSingleShot(true);
     reconnectTimer_.setInterval(kReconnectDelayMs);
@@ -97,7 +100,8 @@ void ViewController::ConnectUSBCamera()
 
 void ViewController::ConnectWiFiCamera()
 {
-    if (camera_stype_ != kNoCamera)
+    // A stream already opening counts as connected: a second click opens no second stream.
+    if (camera_stype_ != kNoCamera || stream_)
         return;
     if (!onDeviceNetwork()) {
         services_.prompt->alert(kConnectWifiMessage);
@@ -118,9 +122,17 @@ void ViewController::handleTimer()
 
 void ViewController::openStream()
 {
-    // Earlier streams are not closed: each ends by itself, and is deleted when it does.
+    // One stream at a time: the one before is asked to stop, and pictures it still hands
+    // over are ignored, so no picture of the old size reaches the new layout. Each stream is
+    // deleted once it has ended, so nothing waits for its thread here.
+    if (stream_)
+        stream_->stop();
     auto *stream = new WifiStream(http_.address(), this);
-    connect(stream, &WifiStream::pictureArrived, this, &ViewController::handleWifiPicture);
+    stream_ = stream;
+    connect(stream, &WifiStream::pictureArrived, this, [this, stream](const QImage &image) {
+        if (stream == stream_)
+            handleWifiPicture(image);
+    });
     connect(stream, &WifiStream::ended, stream, &QObject::deleteLater);
     stream->start();
 }
@@ -200,6 +212,7 @@ void ViewController::handleUsbPicture(const QImage &image)
 
 void ViewController::showPicture(const QImage &image)
 {
+    ++framesShown_;
     Q_EMIT pictureShown(image, m_new_video_width_, m_new_video_height_);
     recordingVideo(image);
     isAvailableStream_ = true;
@@ -208,6 +221,63 @@ void ViewController::showPicture(const QImage &image)
 void ViewController::recordingVideo(const QImage &)
 {
     // The recorder writes only while a recording runs, and none can be started yet.
+}
+
+void ViewController::ShareWorkspace()
+{
+    if (isSharing()) {
+        stopSharing();
+        return;
+    }
+    const std::optional<int> port = services_.prompt->askNumber(
+        QStringLiteral("Share the workspace over FTP on port:"), lastSharePort_, 1, 65535);
+    if (!port)
+        return;
+    if (*port < 0 || *port > 65535) {
+        services_.prompt->alert(QStringLiteral("%1 is not a port number.").arg(*port));
+        return;
+    }
+    startSharing(quint16(*port));
+}
+
+bool ViewController::startSharing(quint16 port)
+{
+    stopSharing();
+    // The workspace may not exist yet when start-up has not run.
+    QDir().mkpath(baseDir_);
+    auto server = std::make_unique<FtpServer>();
+    // Serving the workspace is the purpose; clients never see the machine's own paths.
+    server->setChangeRoot(true);
+    if (!server->start(baseDir_, port, services_.ftpAddress)) {
+        services_.prompt->alert(QStringLiteral("The workspace cannot be shared on port %1: %2")
+                                    .arg(port)
+                                    .arg(server->errorString()));
+        return false;
+    }
+    theServer_ = std::move(server);
+    if (port != 0)
+        lastSharePort_ = port;
+    Q_EMIT sharingChanged(true, shareUrl());
+    return true;
+}
+
+void ViewController::stopSharing()
+{
+    if (!theServer_)
+        return;
+    // Closes the listening socket and every session.
+    theServer_.reset();
+    Q_EMIT sharingChanged(false, {});
+}
+
+bool ViewController::isSharing() const
+{
+    return theServer_ && theServer_->isListening();
+}
+
+QString ViewController::shareUrl() const
+{
+    return isSharing() ? ftpShareUrl(services_.ftpAddress, theServer_->port()) : QString();
 }
 
 void ViewController::Snapshot()
@@ -246,8 +316,10 @@ void ViewController::saveImageFromWatcher(std::stop_token stop)
     auto done = std::make_shared<Completion>();
     QMetaObject::invokeMethod(
         this,
-        [this, done] {
-            SaveImage(0);
+        [this, done, stop] {
+            // The watcher may have been switched off since the press was seen.
+            if (!stop.stop_requested())
+                SaveImage(0);
             done->signal();
         },
         Qt::QueuedConnection);

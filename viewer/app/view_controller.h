@@ -1,15 +1,18 @@
 // The one controller of Orbilux's window: prepares the workspace, owns the link to the Wi-Fi
 // microscope (network check, settings page, picture stream, reconnection, snapshot-button
-// watcher) and tells the window what to show. It holds no widget, so tests drive it directly.
+// watcher) and the FTP share of the workspace, and tells the window what to show. It holds no
+// widget, so tests drive it directly.
 #pragma once
 
 #include "device/device_http.h"
 #include "device/settings_page.h"
 #include "device/wifi_network.h"
 
+#include <QHostAddress>
 #include <QImage>
 #include <QMutex>
 #include <QObject>
+#include <QPointer>
 #include <QRect>
 #include <QStringList>
 #include <QTimer>
@@ -21,6 +24,7 @@
 
 namespace quelmar::viewer {
 
+class FtpServer;
 class SnapshotWatcher;
 class ViewerPrompt;
 class WifiStream;
@@ -29,6 +33,8 @@ struct ViewerServices {
     ViewerPrompt *prompt = nullptr;
     const WifiNetwork *network = nullptr;
     DeviceAddress device;
+    // Where the workspace share listens; every interface unless a test narrows it.
+    QHostAddress ftpAddress = QHostAddress(QHostAddress::Any);
 };
 
 // What the settings tab shows for the Wi-Fi microscope.
@@ -68,6 +74,18 @@ public:
     void handleFpsPopBtn(const QString &title);
     WifiSettingsTab wifiSettingsTab();
 
+    // The toolbar's share switch: asks for the port and shares the workspace root, or stops.
+    void ShareWorkspace();
+    // Shares baseDir() on `port` (0 picks a free one), always with changeRoot on; a failure
+    // is alerted. Stops an earlier share first.
+    bool startSharing(quint16 port);
+    void stopSharing();
+    bool isSharing() const;
+    // The address clients should use; empty while not sharing.
+    QString shareUrl() const;
+    const FtpServer *theServer() const { return theServer_.get(); }
+    const QString &baseDir() const { return baseDir_; }
+
     void Snapshot();
     void SaveImage(int flag);
     bool isavailable() const { return isAvailableStream_; }
@@ -79,6 +97,8 @@ public:
     // Where the measurement view goes for an announced picture size.
     static QRect videoViewGeometry(double width, double height);
 
+    // Pictures handed to the view since the controller was made.
+    quint64 framesShown() const { return framesShown_; }
     int camera_stype() const { return camera_stype_; }
     bool isEnableSnapshot() const { return isEnableSnapshot_; }
     int snapNumber() const { return snapNumber_.load(); }
@@ -100,6 +120,8 @@ Q_SIGNALS:
     // Every shown picture with the announced picture size.
     void pictureShown(const QImage &image, double width, double height);
     void snapshotLedChanged(bool on);
+    // The share started (with the address clients should use) or stopped.
+    void sharingChanged(bool on, const QString &url);
     // The hook that saves a still to `path`; flag 1 from the toolbar, 0 from the device's
     // button. Runs on the main thread.
     void stillRequested(const QString &path, int flag);
@@ -122,6 +144,7 @@ private:
 
     int camera_stype_ = kNoCamera;
     bool isAvailableStream_ = false;
+    QPointer<WifiStream> stream_; // the stream whose pictures are shown
     QString mediaContent_;
     double m_video_width_ = 640;
     double m_video_height_ = 480;
@@ -132,6 +155,11 @@ private:
     CameraControls controls_;
     QRect viewGeometry_;
     QTimer reconnectTimer_;
+    quint64 framesShown_ = 0;
+
+    std::unique_ptr<FtpServer> theServer_; // null while not sharing
+    QString baseDir_;                      // the workspace root
+    quint16 lastSharePort_;                // offered first when the share switch asks
 
     // Held by each watcher pass around reading the counter and updating snapNumber_; nothing
     // on the main thread takes it, since a pass waits for the main thread while holding it.

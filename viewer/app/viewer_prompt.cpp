@@ -1,5 +1,6 @@
 #include "viewer_prompt.h"
 
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace quelmar::viewer {
@@ -10,6 +11,15 @@ void WidgetViewerPrompt::alert(const QString &message)
     box.setText(message);
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
+}
+
+std::optional<int> WidgetViewerPrompt::askNumber(const QString &message, int suggested, int min,
+                                                 int max)
+{
+    bool ok = false;
+    const int value = QInputDialog::getInt(parent_, QStringLiteral("Orbilux"), message, suggested,
+                                           min, max, 1, &ok);
+    return ok ? std::optional<int>(value) : std::nullopt;
 }
 
 } // namespace quelmar::viewer

@@ -1,0 +1,132 @@
+#include "app/ftp_share.h"
+
+#include "app/ftp_server.h"
+#include "app/quit_on_signals.h"
+
+#include "device/device_address.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QNetworkInterface>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace quelmar::viewer {
+
+namespace {
+
+QString firstOutsideIpv4()
+{
+    const auto interfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface &interface : interfaces) {
+        const auto flags = interface.flags();
+        if (!flags.testFlag(QNetworkInterface::IsUp) ||
+            !flags.testFlag(QNetworkInterface::IsRunning) ||
+            flags.testFlag(QNetworkInterface::IsLoopBack))
+            continue;
+        const auto entries = interface.addressEntries();
+        for (const QNetworkAddressEntry &entry : entries) {
+            const QHostAddress ip = entry.ip();
+            if (ip.protocol() == QAbstractSocket::IPv4Protocol && !ip.isLoopback())
+                return ip.toString();
+        }
+    }
+    return QStringLiteral("127.0.0.1");
+}
+
+bool isEveryInterface(const QHostAddress &address)
+{
+    return address == QHostAddress(QHostAddress::Any) ||
+           address == QHostAddress(QHostAddress::AnyIPv4) ||
+           address == QHostAddress(QHostAddress::AnyIPv6);
+}
+
+FtpServeParse refuse(const QString &error)
+{
+    return {std::nullopt, error};
+}
+
+void printLine(std::FILE *stream, const QString &line)
+{
+    std::fputs(qPrintable(line + u'\n'), stream);
+    std::fflush(stream);
+}
+
+} // namespace
+
+QString ftpShareUrl(const QHostAddress &address, quint16 port)
+{
+    QString host = isEveryInterface(address) ? firstOutsideIpv4() : address.toString();
+    // A literal IPv6 address needs brackets inside a URL.
+    if (host.contains(u':'))
+        host = u'[' + host + u']';
+    return QStringLiteral("ftp://%1:%2/").arg(host).arg(port);
+}
+
+bool wantsFtpServe(const QStringList &arguments)
+{
+    for (const QString &argument : arguments) {
+        if (argument == QLatin1String("--ftp-serve") ||
+            argument.startsWith(QLatin1String("--ftp-serve=")))
+            return true;
+    }
+    return false;
+}
+
+FtpServeParse parseFtpServeOptions(const QStringList &arguments)
+{
+    FtpServeOptions options;
+    options.dir = optionValue(arguments, QStringLiteral("--ftp-serve"));
+    if (options.dir.isEmpty() || options.dir.startsWith(QLatin1String("--")))
+        return refuse(QStringLiteral("--ftp-serve needs the directory to share."));
+    const QFileInfo dir(options.dir);
+    if (!dir.exists())
+        return refuse(QStringLiteral("The directory %1 does not exist.").arg(options.dir));
+    if (!dir.isDir())
+        return refuse(QStringLiteral("%1 is not a directory.").arg(options.dir));
+
+    const bool portGiven = std::any_of(arguments.begin(), arguments.end(), [](const QString &a) {
+        return a == QLatin1String("--port") || a.startsWith(QLatin1String("--port="));
+    });
+    if (portGiven) {
+        const QString text = optionValue(arguments, QStringLiteral("--port"));
+        bool ok = false;
+        const int port = text.trimmed().toInt(&ok);
+        if (!ok || port < 1 || port > 65535)
+            return refuse(
+                QStringLiteral("The port must be a number from 1 to 65535, not \"%1\".").arg(text));
+        options.port = quint16(port);
+    }
+
+    const QString address = optionValue(arguments, QStringLiteral("--ftp-address"));
+    if (!address.isEmpty() && !options.address.setAddress(address))
+        return refuse(QStringLiteral("%1 is not an IP address.").arg(address));
+    return {options, {}};
+}
+
+int runFtpServe(const FtpServeOptions &options)
+{
+    QuitOnSignals quitOnSignals;
+    if (!quitOnSignals.isValid()) {
+        printLine(stderr, QStringLiteral("orbilux: the signal handlers cannot be installed."));
+        return 1;
+    }
+    FtpServer server;
+    // Clients see the shared directory as "/" and nothing of the machine's paths.
+    server.setChangeRoot(true);
+    if (!server.start(options.dir, options.port, options.address)) {
+        printLine(stderr, QStringLiteral("orbilux: cannot share %1 on port %2: %3")
+                              .arg(options.dir)
+                              .arg(options.port)
+                              .arg(server.errorString()));
+        return 1;
+    }
+    printLine(stdout, QStringLiteral("Sharing %1 at %2")
+                          .arg(server.baseDir(), ftpShareUrl(options.address, server.port())));
+    QCoreApplication::exec();
+    server.stop();
+    return 0;
+}
+
+} // namespace quelmar::viewer
