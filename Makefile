@@ -40,6 +40,8 @@ test-asan: deps
 bench: build
 	@for b in build/bin/bench_*; do echo "== $$b"; $$b --benchmark_min_time=0.2; done
 	@bash bench/startup.sh
+	@bash bench/wifi_endtoend.sh
+	@bash bench/ftp_throughput.sh
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
