@@ -87,11 +87,8 @@ def values(kind, pts, pf, s, d):
         return [text(L(dd), d), text(PI * dd * pf * 10 / s, d),
                 text(PI * (dd / 2) * (dd / 2) * pf * pf * 100 / (s * s), d)]
     if kind == "ThreePointCircle":
-        (x1, y1), (x2, y2), (x3, y3) = [(Decimal(a), Decimal(b)) for a, b in pts]
-        den = 2 * (x1 * (y2 - y3) + x2 * (y3 - y1) + x3 * (y1 - y2))
-        s1, s2, s3 = x1 * x1 + y1 * y1, x2 * x2 + y2 * y2, x3 * x3 + y3 * y3
-        cx = (s1 * (y2 - y3) + s2 * (y3 - y1) + s3 * (y1 - y2)) / den
-        cy = (s1 * (x3 - x2) + s2 * (x1 - x3) + s3 * (x2 - x1)) / den
+        cx, cy = circle_centre(*[(Decimal(a), Decimal(b)) for a, b in pts])
+        x2, y2 = Decimal(pts[1][0]), Decimal(pts[1][1])
         r = ((x2 - cx) ** 2 + (y2 - cy) ** 2).sqrt()
         return [text(L(r), d), text(TWO_PI * r * pf * 10 / s, d), text(PI * r * r * pf * pf * 100 / (s * s), d)]
     if kind == "Rectangle":
@@ -103,7 +100,49 @@ def values(kind, pts, pf, s, d):
     if kind == "ThreePointAngle":
         a, v, b = pts
         return [text(angle((a[0] - v[0], a[1] - v[1]), (b[0] - v[0], b[1] - v[1])), 2)]
+    if kind == "FourPointAngle":
+        return [text(line_angle(*pts), 2)]
+    if kind == "ContinuousLine":
+        segments = [text(L(dist(pts[i - 1], pts[i])), d) for i in range(1, len(pts))]
+        total = sum(Decimal(v) for v in segments)
+        return segments + ["TL=" + format(total.quantize(Decimal("0.000001")), "f")]
     raise ValueError(kind)
+
+
+def circle_centre(p1, p2, p3):
+    """The circumcentre by the three slope branches, written as the formulas read."""
+    (x1, y1), (x2, y2), (x3, y3) = p1, p2, p3
+    if x1 == x2:
+        m = (y3 - y2) / (x3 - x2)
+        cy = (y1 + y2) / 2
+        cx = (x2 + x3) / 2 + m * (y2 + y3) / 2 - m * (y1 + y2) / 2
+    elif x3 == x2:
+        m = (y1 - y2) / (x1 - x2)
+        cy = (y2 + y3) / 2
+        cx = (x1 + x2) / 2 + m * (y1 + y2) / 2 - m * (y2 + y3) / 2
+    else:
+        m1 = (y1 - y2) / (x1 - x2)
+        m2 = (y3 - y2) / (x3 - x2)
+        cx = ((x1 + x2) * m2 + m1 * m2 * (y1 - y3) - m1 * (x2 + x3)) / (2 * (m2 - m1))
+        cy = (y2 + y3) / 2 - (cx - (x2 + x3) / 2) / m2
+    return cx, cy
+
+
+def line_angle(a0, a1, b0, b1):
+    """The angle between two lines by their crossing, as the formulas read (no parallels)."""
+    a_vertical, b_vertical = a1[0] == a0[0], b1[0] == b0[0]
+    ma = None if a_vertical else (a1[1] - a0[1]) / (a1[0] - a0[0])
+    mb = None if b_vertical else (b1[1] - b0[1]) / (b1[0] - b0[0])
+    if a_vertical:
+        ix, iy = a0[0], mb * (a0[0] - b1[0]) + b1[1]
+    elif b_vertical:
+        ix, iy = b0[0], ma * (b0[0] - a1[0]) + a1[1]
+    else:
+        ix = (b1[0] * mb - b1[1] - a1[0] * ma + a1[1]) / (mb - ma)
+        iy = ma * (ix - a1[0]) + a1[1]
+    far = lambda p, q: p if (p[0] - ix) ** 2 + (p[1] - iy) ** 2 > (q[0] - ix) ** 2 + (q[1] - iy) ** 2 else q
+    ea, eb = far(a0, a1), far(b0, b1)
+    return angle((ea[0] - ix, ea[1] - iy), (eb[0] - ix, eb[1] - iy))
 
 
 CASES = [
@@ -129,6 +168,12 @@ CASES = [
     ("ThreePointAngle", [(100, 0), (0, 0), (0, 100)], 1, 640, 480, 0, "mm", "60", 3),
     ("ThreePointAngle", [(13, 7), (100, 100), (250, 31)], 1, 640, 480, 0, "mm", "60", 5),
     ("ThreePointAngle", [(0, 0), (50, 0), (100, 0)], 1, 640, 480, 0, "mm", "60", 3),
+    ("FourPointAngle", [(0, 0), (100, 0), (30, 40), (80, 90)], 1, 640, 480, 0, "mm", "60", 3),
+    ("FourPointAngle", [(10, 10), (10, 200), (0, 50), (300, 170)], 1, 640, 480, 0, "mm", "60", 3),
+    ("FourPointAngle", [(0, 120), (300, 30), (200, 0), (200, 400)], 1, 640, 480, 0, "mm", "60", 3),
+    ("FourPointAngle", [(5, 7), (90, 61), (400, 3), (130, 222)], 1, 640, 480, 0, "mm", "60", 3),
+    ("ContinuousLine", [(0, 0), (100, 0), (100, 75), (13, 200)], 1, 640, 480, 0, "mm", "60", 3),
+    ("ContinuousLine", [(10, 10), (411, 317), (12, 9)], 3, 2592, 1944, 1, "cm", "45.5", 5),
 ]
 
 
@@ -141,6 +186,8 @@ def main():
             vals = values(kind, pts, pf, Decimal(scale), dec)
         except ValueError:
             continue
+        if kind == "ContinuousLine":
+            vals[-1] += unit
         points = " ".join(f"{x},{y}" for x, y in pts)
         out.write(f"{kind};{points};{cls};{w};{h};{full};{unit};{scale};{dec};{'|'.join(vals)}\n")
 

@@ -86,10 +86,16 @@ double pixelFactor(int sensorClass, QSize photo, const QString &unit, bool fullS
     return fullSize ? applyResolutionRatio(pf, photo) : pf;
 }
 
+bool isUsableScale(double scale)
+{
+    // Areas divide by the square: it must stay a finite, non-zero number too.
+    return std::isfinite(scale) && scale > 0 && std::isfinite(scale * scale) && scale * scale > 0;
+}
+
 double leadingNumber(const QString &text)
 {
     const double value = leadingDouble(text);
-    return std::isfinite(value) && value > 0 ? value : 0;
+    return isUsableScale(value) ? value : 0;
 }
 
 std::optional<double> actualDistanceInUnit(const QString &typedMillimetres, const QString &unit)
@@ -151,15 +157,18 @@ MeasureScale::Calibrated MeasureScale::finishCalibration(double pixelLength, dou
                                                          int decimals)
 {
     Calibrated result;
-    if (actualDistance) {
-        const double calibrated = pixelLength * pf * 10 / *actualDistance;
+    // A line of no length, or a distance that makes the scale overflow, calibrates nothing:
+    // the outcome is that of Cancel.
+    const double calibrated = actualDistance ? pixelLength * pf * 10 / *actualDistance : 0;
+    const bool accepted = actualDistance && isUsableScale(calibrated);
+    if (accepted) {
         scale_ = calibrated;
         calibratedScale_ = calibrated;
     }
-    if (!(scale_ > 0))
+    if (!isUsableScale(scale_))
         return result; // no scale was ever chosen: nothing to divide by
     result.lineValue = formatValue(pixelLength * pf * 10 / scale_, decimals);
-    if (actualDistance) {
+    if (accepted) {
         scaleText_ = formatValue(calibratedScale_, 1);
         choose();
         result.stored = file_.store(magnificationText_, scaleText_);

@@ -17,6 +17,9 @@ std::optional<double> nominalPixelSize(int sensorClass, QSize photo);
 // The pixel factor; in full-size mode it is divided by the photo's ratio to 640 x 480.
 double pixelFactor(int sensorClass, QSize photo, const QString &unit, bool fullSize);
 
+// A scale every length and area can be divided by.
+bool isUsableScale(double scale);
+
 // The leading number of a text, as the boxes are read: 0 when there is none. A value that
 // cannot be a scale (not finite, or not above 0) also reads as 0.
 double leadingNumber(const QString &text);

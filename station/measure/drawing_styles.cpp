@@ -2,9 +2,16 @@
 
 #include "shell/station_settings.h"
 
+#include <QFontMetrics>
+
+#include <cmath>
 #include <cstdlib>
 
 namespace quelmar::station {
+
+namespace {
+constexpr qint64 kMaxPixelSize = 4096; // font files are outside input
+} // namespace
 
 int labelLineHeight(int size)
 {
@@ -42,8 +49,16 @@ QFont toQFont(const LogFont &font)
         return f;
     if (!font.face().isEmpty())
         f.setFamily(font.face());
-    if (font.height != 0)
-        f.setPixelSize(std::abs(font.height));
+    if (font.height < 0) {
+        f.setPixelSize(int(std::min<qint64>(-qint64(font.height), kMaxPixelSize)));
+    } else if (font.height > 0) {
+        // A positive height is the cell (ascent plus descent): the character height is less.
+        const int cell = int(std::min<qint64>(font.height, kMaxPixelSize));
+        f.setPixelSize(cell);
+        const int metrics = QFontMetrics(f).height();
+        if (metrics > 0)
+            f.setPixelSize(std::max(1, int(std::lround(double(cell) * cell / metrics))));
+    }
     if (font.weight > 0)
         f.setWeight(QFont::Weight(std::clamp(font.weight, 1, 1000)));
     f.setItalic(font.italic != 0);
@@ -58,8 +73,9 @@ LogFont fromQFont(const QFont &font, const LogFont &base)
     f.setFace(font.family());
     const int pixels =
         font.pixelSize() > 0 ? font.pixelSize() : int(font.pointSizeF() * 96.0 / 72.0 + 0.5);
-    // Negative: the character height, which is what a chosen size means.
-    f.height = base.height > 0 && pixels == base.height ? base.height : -pixels;
+    // Negative: the character height, which is what a chosen size means. A positive height
+    // of the base that still describes this size is kept as it was.
+    f.height = base.height > 0 && toQFont(base).pixelSize() == pixels ? base.height : -pixels;
     f.weight = font.weight();
     f.italic = font.italic() ? 1 : 0;
     f.underline = font.underline() ? 1 : 0;

@@ -12,9 +12,9 @@ namespace {
 // labels and exports that other programs read back.
 QString fixed(double value, int digits)
 {
-    char buffer[512];
-    const auto [end, error] =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, digits);
+    char buffer[512]; // the largest double with 20 decimals needs 330
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                            std::chars_format::fixed, std::clamp(digits, 0, 20));
     return error == std::errc() ? QString::fromLatin1(buffer, end - buffer) : QString();
 }
 
@@ -78,8 +78,8 @@ double toArea(double pixels, const MeasureUnits &u)
 
 std::optional<double> angleBetween(QPoint a0, QPoint a1, QPoint b0, QPoint b1)
 {
-    if (a0 == a1 || b0 == b1)
-        return std::nullopt;
+    // A line of no length counts as vertical, as its ends share x; only arms of no length
+    // from the crossing have no angle (refused below).
     const bool aVertical = a1.x() == a0.x();
     const bool bVertical = b1.x() == b0.x();
     const double ma = aVertical ? 0 : double(a1.y() - a0.y()) / (a1.x() - a0.x());

@@ -34,8 +34,8 @@ QPoint truncated(QPointF p);
 double toLength(double pixels, const MeasureUnits &u);
 double toArea(double pixels, const MeasureUnits &u);
 
-// Degrees in [0, 180] between line a (a0 to a1) and line b (b0 to b1); nothing when a line has
-// no length, since it then has no direction.
+// Degrees in [0, 180] between line a (a0 to a1) and line b (b0 to b1); nothing when an arm
+// from the crossing to the chosen end has no length, since it then has no direction.
 std::optional<double> angleBetween(QPoint a0, QPoint a1, QPoint b0, QPoint b1);
 
 // The centre of the circle through three points; nothing when they lie on one line.

@@ -222,7 +222,7 @@ void CPenDlg::accept()
 
 void takeLabelFontSize(StationSettings &settings, SettingsIo &io, const LogFont &labelFont)
 {
-    settings.fontSize = std::uint32_t(std::abs(labelFont.height));
+    settings.fontSize = std::uint32_t(std::min<qint64>(std::abs(qint64(labelFont.height)), 4096));
     io.writeFontSize(settings);
 }
 

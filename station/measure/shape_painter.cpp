@@ -36,6 +36,8 @@ void drawAngleArc(QPainter &p, QPoint first, QPoint vertex, QPoint second)
     double span = a2 - a1;
     while (span > 0)
         span -= 360; // clockwise
+    if (span == 0)
+        span = -360; // both arms one way: the system draws the whole circle
     const QRect box(vertex.x() - radius, vertex.y() - radius, 2 * radius, 2 * radius);
     p.drawArc(box, int(a1 * 16), int(span * 16));
 }

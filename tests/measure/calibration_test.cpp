@@ -51,22 +51,36 @@ TEST_F(CalibrationTest, CalibratingAgainstOneMillimetreStoresOneDecimal)
     const MeasureScale::Calibrated done = scale.finishCalibration(200, pf, 1.0, 3);
     EXPECT_EQ(done.lineValue, QStringLiteral("1.000"));
     EXPECT_TRUE(done.stored);
-    const QString stored = formatValue(200 * pf * 10 / 1.0, 1); // 127.7
-    EXPECT_EQ(scale.scaleText(), stored);
-    EXPECT_DOUBLE_EQ(scale.scale(), stored.toDouble());
+    // 200 x 0.063829787234 x 10 / 1 = 127.659...; stored and used with one decimal.
+    EXPECT_EQ(scale.scaleText(), QStringLiteral("127.7"));
+    EXPECT_EQ(scale.scale(), 127.7);
     EXPECT_EQ(readAll(home.file(QStringLiteral("CalibrationIni.ini"))),
-              QByteArray("[60]\n60=") + stored.toLatin1() + '\n');
-    // The next line is measured with the one-decimal scale: 200 px now reads 0.9996...
+              QByteArray("[60]\n60=127.7\n"));
+    // The next 200-pixel line is measured with the one-decimal scale: 0.99968...
     EXPECT_EQ(lineText(200), QStringLiteral("1.000"));
-    EXPECT_EQ(lineText(200, 5), formatValue(200 * pf * 10 / stored.toDouble(), 5));
-    EXPECT_NE(lineText(200, 5), QStringLiteral("1.00000"));
+    EXPECT_EQ(lineText(200, 5), QStringLiteral("0.99968"));
 
     // Typing the magnification again brings the scale back; another one clears the box.
     scale.setMagnificationText(QStringLiteral("100"));
     EXPECT_TRUE(scale.scaleText().isEmpty());
     EXPECT_EQ(scale.choose(), 100.0);
     scale.setMagnificationText(QStringLiteral("60"));
-    EXPECT_EQ(scale.scaleText(), stored);
+    EXPECT_EQ(scale.scaleText(), QStringLiteral("127.7"));
+}
+
+TEST_F(CalibrationTest, ACalibrationThatGivesNoUsableScaleChangesNothing)
+{
+    scale.setMagnificationText(QStringLiteral("60"));
+    scale.choose(true);
+    // A line of no length, and a distance so small that the scale overflows.
+    EXPECT_EQ(scale.finishCalibration(0, pf, 1.0, 3).lineValue, QStringLiteral("0.000"));
+    EXPECT_EQ(scale.finishCalibration(200, pf, 1e-307, 3).lineValue, QStringLiteral("2.128"));
+    EXPECT_EQ(scale.scale(), 60.0);
+    EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("CalibrationIni.ini"))));
+    // A stored scale whose square is no number reads as no scale.
+    writeAll(home.file(QStringLiteral("CalibrationIni.ini")), "[60]\n60=1e-200\n");
+    scale.setMagnificationText(QStringLiteral("60"));
+    EXPECT_EQ(scale.choose(), 60.0);
 }
 
 TEST_F(CalibrationTest, CancelKeepsTheScaleAndMeasuresTheLine)

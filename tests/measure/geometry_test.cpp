@@ -62,6 +62,20 @@ Measured measure(const ReferenceCase &c)
         return measurePolygon(p, c.units);
     if (c.kind == u"ThreePointAngle")
         return measureThreePointAngle(p[0], p[1], p[2]).value_or(Measured{});
+    if (c.kind == u"FourPointAngle")
+        return measureFourPointAngle(p[0], p[1], p[2], p[3]).value_or(Measured{});
+    if (c.kind == u"ContinuousLine") {
+        // One length per segment, then the total label made from their texts.
+        Measured m;
+        for (qsizetype i = 1; i < p.size(); ++i) {
+            const Measured segment = measureLine(p[i - 1], p[i], c.units);
+            m.values += segment.values;
+            m.units += segment.units;
+        }
+        m.values.push_back(continuousLineTotal(m.values, c.units.unit));
+        m.units.push_back(QString());
+        return m;
+    }
     ADD_FAILURE() << "unknown kind " << c.kind.toStdString();
     return {};
 }
@@ -130,7 +144,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(AngleBetweenEdges, NoAngleWithoutDirectionAndAlwaysTwoDecimals)
 {
-    EXPECT_FALSE(angleBetween({3, 3}, {3, 3}, {0, 0}, {5, 1}));
+    // A line of no length counts as vertical: it crosses the other line below itself.
+    EXPECT_EQ(formatAngle(*angleBetween({3, 3}, {3, 3}, {0, 0}, {5, 1})), QStringLiteral("101.31"));
+    EXPECT_EQ(angleBetween({3, 3}, {3, 3}, {7, 7}, {7, 7}), 0.0); // two of them: parallel
+    EXPECT_FALSE(angleBetween({0, 0}, {0, 0}, {0, 0}, {5, 1}));   // the crossing is the point
     EXPECT_FALSE(measureThreePointAngle({1, 1}, {1, 1}, {5, 5}));
     EXPECT_EQ(formatAngle(45), QStringLiteral("45.00"));
     // A straight three-point angle is 180 whichever arm comes first.

@@ -43,6 +43,11 @@ TEST(FontStructure, MapsToQFontAndBackUnchanged)
     EXPECT_TRUE(q.italic());
     EXPECT_FALSE(q.underline());
     EXPECT_EQ(fromQFont(q, f), f);
+    // A positive height is the cell: the characters are smaller, and the height comes back.
+    const LogFont cell = defaultTextFont();
+    const QFont cellFont = toQFont(cell);
+    EXPECT_LE(cellFont.pixelSize(), 14);
+    EXPECT_EQ(fromQFont(cellFont, cell), cell);
     // A font written by the station reads back byte for byte.
     TempHome home;
     ASSERT_TRUE(writeLogFontFile(home.file(QStringLiteral("f.ini")), fromQFont(q, f)));
@@ -89,6 +94,20 @@ TEST_F(PenDialogTest, ATypedWidthBeyondTheSpinIsTakenAndShownSolid)
     EXPECT_EQ(reopened.styleGroup()->checkedId(), 0); // dashes are drawn solid at width 5
     EXPECT_EQ(shapePen(5, 1, kRed).style(), Qt::SolidLine);
     EXPECT_EQ(shapePen(1, 1, kRed).style(), Qt::DashLine);
+}
+
+TEST_F(PenDialogTest, CancelStoresNeitherWidthNorStyle)
+{
+    const StationSettings before = stored();
+    CPenDlg dialog(context());
+    dialog.widthEdit()->setText(QStringLiteral("3"));
+    Q_EMIT dialog.widthEdit()->textEdited(QStringLiteral("3"));
+    dialog.styleGroup()->button(2)->click();
+    dialog.reject();
+    EXPECT_EQ(settings.lineWidth, 3u); // in use until the program ends
+    EXPECT_EQ(settings.lineType, 2u);
+    EXPECT_EQ(stored().lineWidth, before.lineWidth);
+    EXPECT_EQ(stored().lineType, before.lineType);
 }
 
 TEST_F(PenDialogTest, ColourUnitsAndFormatAreStoredAtOnceEvenOnCancel)
