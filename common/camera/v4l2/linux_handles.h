@@ -2,6 +2,8 @@
 // and libudev objects, each released exactly once.
 #pragma once
 
+#include "unique_fd.h"
+
 #include <libudev.h>
 
 #include <cstddef>
@@ -13,36 +15,8 @@
 
 namespace quelmar::v4l2 {
 
-// Owns one file descriptor; -1 means none.
-class UniqueFd {
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd_(fd) {}
-    UniqueFd(UniqueFd &&other) noexcept : fd_(other.release()) {}
-    UniqueFd &operator=(UniqueFd &&other) noexcept
-    {
-        reset(other.release());
-        return *this;
-    }
-    UniqueFd(const UniqueFd &) = delete;
-    UniqueFd &operator=(const UniqueFd &) = delete;
-    ~UniqueFd() { reset(); }
-
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    explicit operator bool() const { return valid(); }
-
-    int release() { return std::exchange(fd_, -1); }
-    void reset(int fd = -1)
-    {
-        const int old = std::exchange(fd_, fd);
-        if (old >= 0)
-            ::close(old);
-    }
-
-private:
-    int fd_ = -1;
-};
+// The file descriptor owner every part of the suite uses.
+using quelmar::UniqueFd;
 
 // Owns one mmap() region; unmapped on destruction.
 class MappedRegion {
