@@ -48,18 +48,12 @@ std::optional<QByteArray> get(const QString &target, qsizetype maxBody = kMaxBod
     Transfer transfer{{}, maxBody, std::move(stop)};
     const QByteArray url = target.toUtf8();
     CURL *h = curl.get();
-    curl_easy_setopt(h, CURLOPT_URL, url.constData());
-    curl_easy_setopt(h, CURLOPT_HTTPAUTH, long(CURLAUTH_BASIC));
-    curl_easy_setopt(h, CURLOPT_USERNAME, kDeviceUser);
-    curl_easy_setopt(h, CURLOPT_PASSWORD, kDevicePassword);
-    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
+    setUpDeviceRequest(h, url);
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
     curl_easy_setopt(h, CURLOPT_TIMEOUT, kRequestTimeoutSeconds);
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, followRedirects ? 1L : 0L);
     // A redirection may only lead to another page of a device, and not round in circles.
     curl_easy_setopt(h, CURLOPT_MAXREDIRS, 3L);
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http");
     curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http");
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, collectBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
@@ -119,6 +113,17 @@ int DeviceHttp::counterValue(QByteArray body)
     body.truncate(kCounterBodyBytes);
     body.replace('\n', QByteArray());
     return WifiSettingsPage::lenientInt(QString::fromLatin1(body));
+}
+
+void setUpDeviceRequest(CURL *handle, const QByteArray &url)
+{
+    curl_easy_setopt(handle, CURLOPT_URL, url.constData());
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http");
+    curl_easy_setopt(handle, CURLOPT_HTTPAUTH, long(CURLAUTH_BASIC));
+    curl_easy_setopt(handle, CURLOPT_USERNAME, kDeviceUser);
+    curl_easy_setopt(handle, CURLOPT_PASSWORD, kDevicePassword);
+    curl_easy_setopt(handle, CURLOPT_FAILONERROR, 1L);
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
 }
 
 } // namespace quelmar::viewer

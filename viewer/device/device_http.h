@@ -8,12 +8,19 @@
 #include <QString>
 
 #include <optional>
+
+#include <curl/curl.h>
 #include <stop_token>
 
 namespace quelmar::viewer {
 
 inline constexpr const char *kDeviceUser = "ruvex";
 inline constexpr const char *kDevicePassword = "ruvex";
+
+// What every request to the device shares: its URL over plain HTTP, the basic
+// authentication offered with the request (a refusal is a 401 that ends the transfer), and
+// no signals from libcurl on a worker thread.
+void setUpDeviceRequest(CURL *handle, const QByteArray &url);
 
 class DeviceHttp {
 public:

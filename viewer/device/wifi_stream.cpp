@@ -102,14 +102,7 @@ void WifiStream::run(std::stop_token stop)
     Transfer transfer{stop, [this](QImage image) { queuePicture(std::move(image)); }, {}, {}};
     const QByteArray url = address_.streamUrl(QStringLiteral("/")).toUtf8();
     CURL *h = curl.get();
-    curl_easy_setopt(h, CURLOPT_URL, url.constData());
-    // Basic authentication is offered once with the request; a refusal is a 401 that
-    // FAILONERROR turns into the end of the connection.
-    curl_easy_setopt(h, CURLOPT_HTTPAUTH, long(CURLAUTH_BASIC));
-    curl_easy_setopt(h, CURLOPT_USERNAME, kDeviceUser);
-    curl_easy_setopt(h, CURLOPT_PASSWORD, kDevicePassword);
-    curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    setUpDeviceRequest(h, url);
     // The time-out counts silence, not the stream's length.
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, kTimeoutSeconds);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
