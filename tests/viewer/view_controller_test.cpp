@@ -92,7 +92,7 @@ TEST_F(ControllerTest, UnreadableSettingsPageLeavesZerosAndEmptyLists)
     EXPECT_EQ(controller.snapNumber(), 0);
     const WifiSettingsTab tab = controller.wifiSettingsTab();
     EXPECT_TRUE(tab.resolutions.isEmpty());
-    EXPECT_EQ(tab.resolutionSelected, 0 < tab.resolutions.size() ? 0 : -1);
+    EXPECT_EQ(tab.resolutionSelected, -1);
     EXPECT_EQ(tab.rateSelected, -1);
 }
 
