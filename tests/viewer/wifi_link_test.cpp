@@ -8,6 +8,7 @@
 
 #include <QJsonArray>
 #include <QSignalSpy>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -48,10 +49,16 @@ TEST(WifiLink, StreamDeliversDecodedPicturesOnTheOwnersThread)
     ASSERT_TRUE(sim.ready());
     WifiStream stream(sim.address());
     QSignalSpy pictures(&stream, &WifiStream::pictureArrived);
+    bool elsewhere = false;
+    QObject::connect(
+        &stream, &WifiStream::pictureArrived, &stream,
+        [&] { elsewhere = elsewhere || QThread::currentThread() != stream.thread(); },
+        Qt::DirectConnection);
     stream.start();
     for (int i = 0; i < 100 && pictures.count() < 3; ++i)
         pictures.wait(200);
     ASSERT_GE(pictures.count(), 3);
+    EXPECT_FALSE(elsewhere);
     const QImage first = pictures.at(0).at(0).value<QImage>();
     EXPECT_EQ(first.size(), QSize(640, 480));
 }
