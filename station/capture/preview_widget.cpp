@@ -50,12 +50,6 @@ void PreviewWidget::drawIntoBackBuffer(const std::function<void(QImage &)> &draw
         QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
 }
 
-QImage PreviewWidget::backBufferCopy() const
-{
-    QMutexLocker lock(&bufferMutex_);
-    return backBuffer_.copy();
-}
-
 void PreviewWidget::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);

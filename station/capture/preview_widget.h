@@ -25,7 +25,6 @@ public:
     // Capture thread: draws into the back buffer under the lock, then asks for a repaint.
     // The back buffer always has the widget's current size.
     void drawIntoBackBuffer(const std::function<void(QImage &)> &draw);
-    QImage backBufferCopy() const;
 
     // The fixed-pitch message font of the status text and the escape hint.
     static QFont messageFont();

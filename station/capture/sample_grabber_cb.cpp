@@ -12,8 +12,6 @@ void CSampleGrabberCB::onFrame(FrameView frame, double sampleTime)
 {
     if (w_.operations)
         w_.operations->apply(frame);
-    width_ = frame.width;
-    height_ = frame.height;
 
     CaptureState &s = *w_.state;
     // A still asked for before any frame arrived takes this frame, rather than none at all.

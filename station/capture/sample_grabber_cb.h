@@ -17,12 +17,6 @@ class ImageOperations;
 class PreviewWidget;
 class SoundPlayer;
 
-struct BitmapHeader24 {
-    int width = 0;
-    int height = 0;
-    std::uint32_t imageSize = 0;
-};
-
 class CSampleGrabberCB {
 public:
     struct Wiring {
@@ -39,13 +33,10 @@ public:
     explicit CSampleGrabberCB(Wiring wiring) : w_(std::move(wiring)) {}
 
     void onFrame(FrameView frame, double sampleTime);
-    BitmapHeader24 header() const { return {width_, height_, std::uint32_t(width_) * height_ * 3}; }
 
 private:
     Wiring w_;
     PreviewStretcher stretcher_;
-    int width_ = 0;
-    int height_ = 0;
 };
 
 class CStillGrabberCB {

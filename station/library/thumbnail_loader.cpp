@@ -1,6 +1,7 @@
 #include "library/thumbnail_loader.h"
 
 #include <image/bmp_codec.h>
+#include <image/frame_image.h>
 #include <image/jpeg_codec.h>
 #include <image/picture_file.h>
 #include <video/first_frame.h>
@@ -16,15 +17,6 @@ constexpr qint64 kMaxThumbnailFileBytes = 20155392 + 54;
 // A JPEG thumbnail may be any picture the user put there; its file stays below this.
 constexpr qint64 kMaxJpegFileBytes = 64 * 1024 * 1024;
 
-QImage toImage(const Frame &frame)
-{
-    if (frame.empty())
-        return {};
-    return QImage(frame.data(), frame.width(), frame.height(), frame.width() * 3,
-                  QImage::Format_BGR888)
-        .copy();
-}
-
 } // namespace
 
 QImage decodeThumbnailFile(const QString &path)
@@ -38,12 +30,12 @@ QImage decodeThumbnailFile(const QString &path)
     const std::size_t size = std::size_t(bytes->size());
     if (jpeg) {
         const std::optional<Frame> frame = decodeJpeg(data, size);
-        return frame ? toImage(*frame) : QImage();
+        return frame ? toQImage(*frame) : QImage();
     }
     if (size <= 14)
         return {};
     const std::optional<Frame> frame = decodeDib(data + 14, size - 14);
-    return frame ? toImage(*frame) : QImage();
+    return frame ? toQImage(*frame) : QImage();
 }
 
 QImage ThumbnailLoader::load(const QString &path, ListKind kind)
@@ -58,12 +50,12 @@ QImage ThumbnailLoader::load(const QString &path, ListKind kind)
     if (kind == ListKind::Pictures) {
         image = decodeThumbnailFile(path);
     } else if (const std::optional<Frame> frame =
-                   readFirstVideoFrame(path, kMaxVideoThumbWidth, kMaxVideoThumbHeight)) {
-        image = toImage(*frame);
+                   readFirstVideoFrame(path, kMaxCellWidth, kMaxCellHeight)) {
+        image = toQImage(*frame);
     }
     // A picture someone put there may be large; the cell needs no more than this.
-    if (image.width() > kMaxVideoThumbWidth || image.height() > kMaxVideoThumbHeight)
-        image = image.scaled(kMaxVideoThumbWidth, kMaxVideoThumbHeight);
+    if (image.width() > kMaxCellWidth || image.height() > kMaxCellHeight)
+        image = image.scaled(kMaxCellWidth, kMaxCellHeight);
     if (cache_.size() >= kMaxCached)
         cache_.clear();
     cache_.insert(path, {info.size(), info.lastModified(), image});

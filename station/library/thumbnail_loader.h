@@ -17,8 +17,8 @@ public:
     QImage load(const QString &path, ListKind kind);
 
     // The largest a cell picture is kept at; cells are smaller.
-    static constexpr int kMaxVideoThumbWidth = 160;
-    static constexpr int kMaxVideoThumbHeight = 120;
+    static constexpr int kMaxCellWidth = 160;
+    static constexpr int kMaxCellHeight = 120;
 
 private:
     struct Cached {

@@ -3,6 +3,7 @@
 #include "j_video_view.h"
 #include "view_controller.h"
 
+#include "image/frame_image.h"
 #include "image/jpeg_codec.h"
 
 #include <QComboBox>
@@ -15,8 +16,6 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
-
-#include <cstring>
 
 namespace quelmar::viewer {
 
@@ -189,14 +188,10 @@ void OrbiluxWindow::fillWifiSettings()
 void OrbiluxWindow::saveStill(const QString &path)
 {
     // Until stills carry the measurement shapes, the hook stores the picture as shown.
-    const QImage picture = view_->image().convertToFormat(QImage::Format_BGR888);
-    if (picture.isNull())
+    Frame frame = toFrame(view_->image());
+    if (frame.empty())
         return;
-    // Through the station-wide JPEG writer: the file appears whole or not at all.
-    Frame frame(picture.width(), picture.height());
-    const std::size_t rowBytes = std::size_t(picture.width()) * 3;
-    for (int y = 0; y < picture.height(); ++y)
-        std::memcpy(frame.view().row(y), picture.constScanLine(y), rowBytes);
+    // Through the suite's JPEG writer: the file appears whole or not at all.
     QString error;
     if (!writeJpeg(path, frame.view(), 95, &error))
         statusText().setText(QStringLiteral("The still was not saved: %1").arg(error));

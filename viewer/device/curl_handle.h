@@ -10,12 +10,8 @@ namespace quelmar::viewer {
 struct CurlEasyDeleter {
     void operator()(CURL *handle) const { curl_easy_cleanup(handle); }
 };
-struct CurlListDeleter {
-    void operator()(curl_slist *list) const { curl_slist_free_all(list); }
-};
 
 using CurlEasy = std::unique_ptr<CURL, CurlEasyDeleter>;
-using CurlList = std::unique_ptr<curl_slist, CurlListDeleter>;
 
 // A new easy handle; libcurl's process-wide set-up runs once, before the first handle.
 CurlEasy makeCurlEasy();

@@ -4,6 +4,7 @@
 #include "device_http.h"
 #include "multipart_splitter.h"
 
+#include "image/frame_image.h"
 #include "image/jpeg_codec.h"
 
 #include <QLoggingCategory>
@@ -21,15 +22,8 @@ Q_LOGGING_CATEGORY(lcStream, "quelmar.viewer.stream", QtWarningMsg)
 QImage decodePicture(std::span<const std::uint8_t> jpeg)
 {
     const auto frame = decodeJpeg(jpeg.data(), jpeg.size());
-    if (!frame)
-        return {};
-    QImage image(frame->width(), frame->height(), QImage::Format_BGR888);
-    if (image.isNull())
-        return {};
-    const std::size_t rowBytes = std::size_t(frame->width()) * 3;
-    for (int y = 0; y < frame->height(); ++y)
-        std::memcpy(image.scanLine(y), frame->data() + rowBytes * std::size_t(y), rowBytes);
-    return image;
+    // Converted here, on the stream thread, to the format the view paints without converting.
+    return frame ? toQImage(*frame, QImage::Format_RGB32) : QImage();
 }
 
 // What the libcurl callbacks of one transfer share; lives on the stream thread's stack.
@@ -136,10 +130,8 @@ void WifiStream::queuePicture(QImage image)
         QMutexLocker lock(&queueMutex_);
         wasEmpty = queue_.empty();
         queue_.push_back(std::move(image));
-        if (queue_.size() > kMaxQueuedPictures) {
+        if (queue_.size() > kMaxQueuedPictures)
             queue_.pop_front();
-            ++droppedInQueue_;
-        }
     }
     // One posted call drains everything queued until it runs.
     if (wasEmpty)

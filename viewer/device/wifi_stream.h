@@ -8,7 +8,6 @@
 #include <QMutex>
 #include <QObject>
 
-#include <atomic>
 #include <deque>
 #include <thread>
 
@@ -34,8 +33,6 @@ public:
     void start();
     void stop();
 
-    std::uint64_t picturesQueuedAway() const { return droppedInQueue_.load(); }
-
 Q_SIGNALS:
     // One finished JPEG part, on the owner's thread. The image is null when the part did not
     // decode; the part still counts as a picture of the device.
@@ -50,7 +47,6 @@ private:
     const DeviceAddress address_;
     QMutex queueMutex_; // guards queue_ (stream thread writes, owner's thread drains)
     std::deque<QImage> queue_;
-    std::atomic<std::uint64_t> droppedInQueue_ = 0;
     std::jthread thread_; // last member: it stops and joins before the rest goes away
 };
 
