@@ -1,9 +1,9 @@
 #include "image/jpeg_codec.h"
 
+#include "atomic_file.h"
 #include "image/picture_file.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <csetjmp>
@@ -233,17 +233,11 @@ bool writeJpeg(const QString &path, FrameView frame, int quality, QString *error
     const std::optional<std::vector<std::uint8_t>> bytes = encodeJpeg(frame, quality, error);
     if (!bytes)
         return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        setError(error, QStringLiteral("cannot create %1: %2").arg(path, file.errorString()));
-        return false;
-    }
-    const qint64 size = qint64(bytes->size());
-    if (file.write(reinterpret_cast<const char *>(bytes->data()), size) != size || !file.commit()) {
-        setError(error, QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
-        return false; // QSaveFile drops the unfinished temporary file
-    }
-    return true;
+    QString reason;
+    if (replaceFile(path, QByteArrayView(bytes->data(), qsizetype(bytes->size())), &reason))
+        return true;
+    setError(error, QStringLiteral("cannot write %1: %2").arg(path, reason));
+    return false;
 }
 
 std::optional<Frame> decodeJpeg(const std::uint8_t *data, std::size_t size, QString *error)

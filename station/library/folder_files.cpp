@@ -1,7 +1,8 @@
 #include "library/folder_files.h"
 
+#include <atomic_file.h>
+
 #include <QFile>
-#include <QSaveFile>
 #include <QStringConverter>
 
 namespace quelmar::station {
@@ -11,17 +12,6 @@ namespace {
 QString notePath(const QString &folderPath)
 {
     return folderPath + QStringLiteral("/note.txt");
-}
-
-bool replaceFile(const QString &path, const QByteArray &bytes, QString *error)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
 }
 
 } // namespace

@@ -3,8 +3,9 @@
 #include "measure/geometry.h"
 #include "shell/ini_file.h"
 
+#include <atomic_file.h>
+
 #include <QFile>
-#include <QSaveFile>
 
 #include <cmath>
 
@@ -128,8 +129,7 @@ bool CalibrationFile::store(const QString &magnification, const QString &scaleTe
         // A file that cannot be read is taken as empty; the first entry creates it.
         if (QFile::exists(path_))
             return false;
-        QSaveFile empty(path_);
-        if (!empty.open(QIODevice::WriteOnly) || !empty.commit() || !ini.Load(path_))
+        if (!replaceFile(path_, {}) || !ini.Load(path_))
             return false;
     }
     return ini.Write(magnification, magnification, scaleText);

@@ -1,7 +1,8 @@
 #include "shell/cap_config.h"
 
+#include <atomic_file.h>
+
 #include <QFile>
-#include <QSaveFile>
 #include <QtEndian>
 
 namespace quelmar::station {
@@ -85,12 +86,8 @@ std::optional<CapConfig> readCapConfig(const QString &path)
 
 bool writeCapConfig(const QString &path, const CapConfig &config)
 {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
     const auto bytes = config.toBytes();
-    f.write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size()));
-    return f.commit();
+    return replaceFile(path, QByteArrayView(bytes.data(), qsizetype(bytes.size())));
 }
 
 } // namespace quelmar::station

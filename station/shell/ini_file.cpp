@@ -1,7 +1,8 @@
 #include "shell/ini_file.h"
 
+#include <atomic_file.h>
+
 #include <QFile>
-#include <QSaveFile>
 
 namespace quelmar::station {
 
@@ -112,12 +113,10 @@ bool CIniFile::Write(const QString &section, const QString &key, const QString &
 
 bool CIniFile::save() const
 {
-    QSaveFile f(path_);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
+    QByteArray text;
     for (const QByteArray &l : lines_)
-        f.write(l + '\n');
-    return f.commit();
+        text += l + '\n';
+    return replaceFile(path_, text);
 }
 
 } // namespace quelmar::station

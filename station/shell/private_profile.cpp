@@ -1,8 +1,9 @@
 #include "shell/private_profile.h"
 
+#include <atomic_file.h>
+
 #include <QFile>
 #include <QList>
-#include <QSaveFile>
 
 namespace quelmar::station {
 
@@ -92,12 +93,10 @@ bool writeProfileValue(const QString &path, const QByteArray &section, const QBy
         }
     }
 
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
+    QByteArray text;
     for (const QByteArray &l : lines)
-        f.write(l + "\r\n");
-    return f.commit();
+        text += l + "\r\n";
+    return replaceFile(path, text);
 }
 
 } // namespace quelmar::station

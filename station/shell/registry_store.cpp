@@ -1,7 +1,8 @@
 #include "shell/registry_store.h"
 
+#include <atomic_file.h>
+
 #include <QFile>
-#include <QSaveFile>
 #include <QStringList>
 
 #include <vector>
@@ -128,11 +129,7 @@ bool save(const QString &path, const Hive &hive)
                 text += u'"' + escaped(v.text) + QStringLiteral("\"\n");
         }
     }
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    f.write(text.toUtf8());
-    return f.commit();
+    return replaceFile(path, text.toUtf8());
 }
 
 Key *findKey(Hive &hive, const QString &path)
