@@ -1,5 +1,6 @@
 #include "measure/drawing_styles.h"
 
+#include "shell/prompt.h"
 #include "shell/station_settings.h"
 
 #include <QFontMetrics>
@@ -100,6 +101,17 @@ QPen shapePen(int width, int style, ColorRef colour)
     const Qt::PenStyle s = width <= 1 && style >= 0 && style <= 4 ? kStyles[style] : Qt::SolidLine;
     QPen pen(toQColor(colour), std::max(1, width), s);
     return pen;
+}
+
+bool chooseStyleFont(Prompt &prompt, LogFont &font, ColorRef &colour, const QString &fontFile)
+{
+    const std::optional<FontChoice> chosen = prompt.chooseFont(toQFont(font), toQColor(colour));
+    if (!chosen)
+        return false;
+    font = fromQFont(chosen->font, font);
+    colour = fromQColor(chosen->colour);
+    writeLogFontFile(fontFile, font);
+    return true;
 }
 
 void applyStyle(CGraph &shape, const StationSettings &settings, const LogFont &labelFont)

@@ -11,7 +11,25 @@
 
 namespace quelmar::station {
 
+class Language;
+class Prompt;
+class SettingsIo;
 struct StationSettings;
+
+// What the two style dialogs change and store: the settings, the font they edit and its
+// file, and how they ask and word things.
+struct StyleDialogContext {
+    StationSettings *settings = nullptr;
+    SettingsIo *io = nullptr;
+    LogFont *font = nullptr; // the label font (pen dialog) or the text font (text dialog)
+    QString fontFile;        // "Measurefont.ini" or "logfont.ini"
+    Prompt *prompt = nullptr;
+    const Language *language = nullptr;
+};
+
+// Asks for a font with its colour; on OK replaces both and writes the font to its file at
+// once. False when the user cancelled.
+bool chooseStyleFont(Prompt &prompt, LogFont &font, ColorRef &colour, const QString &fontFile);
 
 // The step between a label's name line and value line for label font size `size`.
 int labelLineHeight(int size);

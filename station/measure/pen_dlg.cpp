@@ -204,14 +204,8 @@ void CPenDlg::chooseColour()
 
 void CPenDlg::chooseFont()
 {
-    const std::optional<FontChoice> chosen =
-        c_.prompt->chooseFont(toQFont(*c_.labelFont), toQColor(c_.settings->measureTxtColor));
-    if (!chosen)
-        return;
-    *c_.labelFont = fromQFont(chosen->font, *c_.labelFont);
-    c_.settings->measureTxtColor = fromQColor(chosen->colour);
-    c_.io->writeMeasureTxtColor(*c_.settings);
-    writeLogFontFile(c_.labelFontFile, *c_.labelFont);
+    if (chooseStyleFont(*c_.prompt, *c_.font, c_.settings->measureTxtColor, c_.fontFile))
+        c_.io->writeMeasureTxtColor(*c_.settings);
 }
 
 void CPenDlg::accept()

@@ -2,7 +2,7 @@
 // format. Every control but the width and style stores its setting at once; OK stores those.
 #pragma once
 
-#include "shell/log_font.h"
+#include "measure/drawing_styles.h"
 
 #include <QDialog>
 
@@ -11,22 +11,10 @@ class QLineEdit;
 
 namespace quelmar::station {
 
-class Language;
-class Prompt;
-class SettingsIo;
-struct StationSettings;
-
 class CPenDlg : public QDialog {
     Q_OBJECT
 public:
-    struct Context {
-        StationSettings *settings = nullptr;
-        SettingsIo *io = nullptr;
-        LogFont *labelFont = nullptr;
-        QString labelFontFile; // "Measurefont.ini"
-        Prompt *prompt = nullptr;
-        const Language *language = nullptr;
-    };
+    using Context = StyleDialogContext;
 
     explicit CPenDlg(Context context, QWidget *parent = nullptr);
 

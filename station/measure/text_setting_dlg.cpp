@@ -30,7 +30,7 @@ protected:
     {
         QPainter p(this);
         p.fillRect(rect(), Qt::white);
-        p.setFont(toQFont(*c_.textFont));
+        p.setFont(toQFont(*c_.font));
         p.setPen(toQColor(c_.settings->fontColor));
         p.drawText(rect().adjusted(4, 4, -4, -4), Qt::TextWordWrap, dialog_.text());
     }
@@ -86,14 +86,9 @@ QString CTextsetting::text() const
 
 void CTextsetting::chooseFont()
 {
-    const std::optional<FontChoice> chosen =
-        c_.prompt->chooseFont(toQFont(*c_.textFont), toQColor(c_.settings->fontColor));
-    if (!chosen)
+    if (!chooseStyleFont(*c_.prompt, *c_.font, c_.settings->fontColor, c_.fontFile))
         return;
-    *c_.textFont = fromQFont(chosen->font, *c_.textFont);
-    c_.settings->fontColor = fromQColor(chosen->colour);
     c_.io->writeFontColor(*c_.settings);
-    writeLogFontFile(c_.textFontFile, *c_.textFont);
     preview_->update();
 }
 

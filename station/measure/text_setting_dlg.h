@@ -2,7 +2,7 @@
 // The font button stores the text font and colour at once.
 #pragma once
 
-#include "shell/log_font.h"
+#include "measure/drawing_styles.h"
 
 #include <QDialog>
 
@@ -10,22 +10,10 @@ class QPlainTextEdit;
 
 namespace quelmar::station {
 
-class Language;
-class Prompt;
-class SettingsIo;
-struct StationSettings;
-
 class CTextsetting : public QDialog {
     Q_OBJECT
 public:
-    struct Context {
-        StationSettings *settings = nullptr;
-        SettingsIo *io = nullptr;
-        LogFont *textFont = nullptr;
-        QString textFontFile; // "logfont.ini"
-        Prompt *prompt = nullptr;
-        const Language *language = nullptr;
-    };
+    using Context = StyleDialogContext;
 
     explicit CTextsetting(Context context, QWidget *parent = nullptr);
 
