@@ -124,10 +124,7 @@ bool CSmallPictureWnd::HitTest(QPoint point)
 QString CSmallPictureWnd::GetSelected() const
 {
     const ThumbnailList &list = kind_ == ListKind::Pictures ? pictures_ : videos_;
-    // The framed item first: after Save All marks them all, it is still the one meant.
-    const int framed = list.selectedIndex();
-    const int index =
-        framed >= 0 && list.items()[framed].isSelected() ? framed : list.firstSelected();
+    const int index = list.firstSelected();
     return index < 0 ? QString() : insertTmp(list.items()[index].path);
 }
 
