@@ -1,12 +1,12 @@
 // The media library at sizes users reach: a folder of 10,000 stills scanned, one page of
 // twelve thumbnails drawn, and the Folder Manager opened over 100 folders of 100 files.
+#include "base/language.h"
 #include "image/frame.h"
 #include "image/jpeg_codec.h"
 #include "library/folder_info.h"
 #include "library/manager_folder_dlg.h"
 #include "library/small_picture_wnd.h"
 #include "library/thumbnail_lists.h"
-#include "shell/language.h"
 
 #include <QDir>
 #include <QFile>

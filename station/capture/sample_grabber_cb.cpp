@@ -1,8 +1,8 @@
 #include "capture/sample_grabber_cb.h"
 
+#include "base/sound_player.h"
 #include "capture/preview_widget.h"
 #include "library/image_operations.h"
-#include "shell/sound_player.h"
 
 #include <QMutexLocker>
 

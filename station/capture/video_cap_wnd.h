@@ -3,10 +3,10 @@
 // CapConfig.dat, the frame branches and running and stopping.
 #pragma once
 
+#include "base/cap_config.h"
 #include "capture/capture_sizes.h"
 #include "capture/capture_state.h"
 #include "capture/sample_grabber_cb.h"
-#include "shell/cap_config.h"
 
 #include <camera/camera.h>
 

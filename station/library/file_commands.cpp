@@ -1,11 +1,11 @@
 #include "library/file_commands.h"
 
+#include "base/language.h"
+#include "base/prompt.h"
 #include "library/folder_files.h"
 #include "library/small_picture_wnd.h"
 #include "library/video_player.h"
 #include "library/workspace.h"
-#include "shell/language.h"
-#include "shell/prompt.h"
 
 #include <image/bmp_codec.h>
 #include <image/jpeg_codec.h>

@@ -1,6 +1,6 @@
 #include "library/folder_property_dlg.h"
 
-#include "shell/language.h"
+#include "base/language.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

@@ -1,6 +1,6 @@
 #include "library/manager_folder_dlg.h"
 
-#include "shell/language.h"
+#include "base/language.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>

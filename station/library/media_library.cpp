@@ -1,14 +1,14 @@
 #include "library/media_library.h"
 
+#include "base/command_ids.h"
+#include "base/language.h"
+#include "base/prompt.h"
 #include "library/folder_files.h"
 #include "library/folder_property_dlg.h"
 #include "library/manager_folder_dlg.h"
 #include "library/new_folder_dlg.h"
 #include "library/small_picture_wnd.h"
 #include "library/strip_tabs.h"
-#include "shell/command_ids.h"
-#include "shell/language.h"
-#include "shell/prompt.h"
 
 #include <QComboBox>
 #include <QMenu>

@@ -1,7 +1,7 @@
 #include "library/new_folder_dlg.h"
 
+#include "base/language.h"
 #include "library/workspace.h"
-#include "shell/language.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

@@ -1,6 +1,6 @@
 #include "library/video_player.h"
 
-#include "shell/station_paths.h"
+#include "base/station_paths.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>

@@ -1,7 +1,7 @@
 #include "measure/calibration.h"
 
+#include "base/ini_file.h"
 #include "measure/geometry.h"
-#include "shell/ini_file.h"
 
 #include <atomic_file.h>
 

@@ -1,8 +1,8 @@
 #include "measure/calibration_dlg.h"
 
+#include "base/language.h"
+#include "base/prompt.h"
 #include "measure/calibration.h"
-#include "shell/language.h"
-#include "shell/prompt.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

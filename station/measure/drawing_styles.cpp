@@ -1,7 +1,7 @@
 #include "measure/drawing_styles.h"
 
-#include "shell/prompt.h"
-#include "shell/station_settings.h"
+#include "base/prompt.h"
+#include "base/station_settings.h"
 
 #include <QFontMetrics>
 

@@ -2,8 +2,8 @@
 // Text shapes, and the font structure of the font files mapped to and from QFont.
 #pragma once
 
+#include "base/log_font.h"
 #include "measure/graph.h"
-#include "shell/log_font.h"
 
 #include <QColor>
 #include <QFont>

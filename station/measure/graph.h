@@ -3,7 +3,7 @@
 // current tool with its scratch points.
 #pragma once
 
-#include "shell/log_font.h"
+#include "base/log_font.h"
 
 #include <QPoint>
 #include <QString>

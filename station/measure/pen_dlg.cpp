@@ -1,9 +1,9 @@
 #include "measure/pen_dlg.h"
 
+#include "base/language.h"
+#include "base/prompt.h"
+#include "base/station_settings.h"
 #include "measure/drawing_styles.h"
-#include "shell/language.h"
-#include "shell/prompt.h"
-#include "shell/station_settings.h"
 
 #include <QButtonGroup>
 #include <QDialogButtonBox>

@@ -1,9 +1,9 @@
 #include "measure/text_setting_dlg.h"
 
+#include "base/language.h"
+#include "base/prompt.h"
+#include "base/station_settings.h"
 #include "measure/drawing_styles.h"
-#include "shell/language.h"
-#include "shell/prompt.h"
-#include "shell/station_settings.h"
 
 #include <QDialogButtonBox>
 #include <QGroupBox>

@@ -1,6 +1,6 @@
 #include "shell/about_dialog.h"
 
-#include "shell/language.h"
+#include "base/language.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>

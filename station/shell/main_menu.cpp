@@ -1,7 +1,7 @@
 #include "shell/main_menu.h"
 
+#include "base/command_ids.h"
 #include "capture/capture_sizes.h"
-#include "shell/command_ids.h"
 
 #include <QMenu>
 #include <QMenuBar>

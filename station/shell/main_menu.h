@@ -2,7 +2,7 @@
 // change and after the snapshot switch.
 #pragma once
 
-#include "shell/language.h"
+#include "base/language.h"
 
 #include <functional>
 

@@ -1,7 +1,7 @@
 // SoundPlayer on Qt Multimedia with the embedded wave files.
 #pragma once
 
-#include "shell/sound_player.h"
+#include "base/sound_player.h"
 
 #include <QObject>
 

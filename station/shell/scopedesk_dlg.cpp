@@ -1,5 +1,8 @@
 #include "shell/scopedesk_dlg.h"
 
+#include "base/command_ids.h"
+#include "base/prompt.h"
+#include "base/station_paths.h"
 #include "capture/capture_sizes.h"
 #include "capture/preview_widget.h"
 #include "capture/sample_grabber_cb.h"
@@ -14,12 +17,9 @@
 #include "shell/about_dialog.h"
 #include "shell/background_canvas.h"
 #include "shell/bitmap_check_button.h"
-#include "shell/command_ids.h"
 #include "shell/device_recheck.h"
 #include "shell/hot_keys.h"
 #include "shell/main_menu.h"
-#include "shell/prompt.h"
-#include "shell/station_paths.h"
 #include "shell/tool_records.h"
 
 #include <camera/device_monitor.h>

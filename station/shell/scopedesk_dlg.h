@@ -3,12 +3,12 @@
 // through one dispatcher to the object that owns the behaviour.
 #pragma once
 
+#include "base/language.h"
+#include "base/log_font.h"
+#include "base/registry_store.h"
+#include "base/station_settings.h"
 #include "capture/capture_state.h"
-#include "shell/language.h"
-#include "shell/log_font.h"
-#include "shell/registry_store.h"
 #include "shell/station_services.h"
-#include "shell/station_settings.h"
 
 #include <QMainWindow>
 #include <QMutex>

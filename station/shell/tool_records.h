@@ -2,7 +2,7 @@
 // order, and the ten live measuring-tool buttons.
 #pragma once
 
-#include "shell/command_ids.h"
+#include "base/command_ids.h"
 
 namespace quelmar::station {
 

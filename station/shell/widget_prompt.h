@@ -1,7 +1,7 @@
 // The Prompt of a running station: Qt message boxes and dialogs over the given parent.
 #pragma once
 
-#include "shell/prompt.h"
+#include "base/prompt.h"
 
 #include <QPointer>
 #include <QWidget>

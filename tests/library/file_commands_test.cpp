@@ -2,7 +2,7 @@
 #include "library/workspace.h"
 #include "library_fixture.h"
 
-#include "shell/command_ids.h"
+#include "base/command_ids.h"
 
 #include <QFile>
 #include <QSignalSpy>

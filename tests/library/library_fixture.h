@@ -1,11 +1,11 @@
 // A media library over a throw-away workspace, with scripted prompts and a recording player.
 #pragma once
 
+#include "base/language.h"
 #include "library/media_library.h"
 #include "library/small_picture_wnd.h"
 #include "library/video_player.h"
 #include "scripted_prompt.h"
-#include "shell/language.h"
 #include "temp_home.h"
 
 #include <image/bmp_codec.h>

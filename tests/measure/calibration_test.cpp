@@ -1,8 +1,8 @@
+#include "base/language.h"
 #include "measure/calibration.h"
 #include "measure/calibration_dlg.h"
 #include "measure/geometry.h"
 #include "scripted_prompt.h"
-#include "shell/language.h"
 #include "temp_home.h"
 
 #include <QLineEdit>

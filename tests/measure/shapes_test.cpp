@@ -1,7 +1,7 @@
+#include "base/station_settings.h"
 #include "measure/drawing_styles.h"
 #include "measure/graph.h"
 #include "measure/shape_painter.h"
-#include "shell/station_settings.h"
 
 #include <QImage>
 #include <QPainter>

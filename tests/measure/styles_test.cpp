@@ -1,11 +1,11 @@
+#include "base/language.h"
+#include "base/registry_store.h"
+#include "base/station_paths.h"
+#include "base/station_settings.h"
 #include "measure/drawing_styles.h"
 #include "measure/pen_dlg.h"
 #include "measure/text_setting_dlg.h"
 #include "scripted_prompt.h"
-#include "shell/language.h"
-#include "shell/registry_store.h"
-#include "shell/station_paths.h"
-#include "shell/station_settings.h"
 #include "temp_home.h"
 
 #include <QAbstractButton>

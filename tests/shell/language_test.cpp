@@ -1,5 +1,5 @@
-#include "shell/code_page.h"
-#include "shell/language.h"
+#include "base/code_page.h"
+#include "base/language.h"
 #include "temp_home.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,7 @@
+#include "base/command_ids.h"
+#include "base/registry_store.h"
+#include "base/station_paths.h"
+#include "base/station_settings.h"
 #include "capture/capture_sizes.h"
 #include "capture/preview_widget.h"
 #include "measure/calibration.h"
@@ -5,13 +9,9 @@
 #include "recording_sound.h"
 #include "scripted_prompt.h"
 #include "shell/bitmap_check_button.h"
-#include "shell/command_ids.h"
 #include "shell/device_recheck.h"
 #include "shell/hot_keys.h"
-#include "shell/registry_store.h"
 #include "shell/scopedesk_dlg.h"
-#include "shell/station_paths.h"
-#include "shell/station_settings.h"
 #include "temp_home.h"
 
 #include <camera/device_monitor.h>

@@ -1,6 +1,6 @@
-#include "shell/cap_config.h"
-#include "shell/ini_file.h"
-#include "shell/log_font.h"
+#include "base/cap_config.h"
+#include "base/ini_file.h"
+#include "base/log_font.h"
 #include "temp_home.h"
 
 #include <QtEndian>

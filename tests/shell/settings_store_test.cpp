@@ -1,6 +1,6 @@
-#include "shell/registry_store.h"
-#include "shell/station_paths.h"
-#include "shell/station_settings.h"
+#include "base/registry_store.h"
+#include "base/station_paths.h"
+#include "base/station_settings.h"
 #include "temp_home.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // A SoundPlayer that only counts what would have been played (any thread).
 #pragma once
 
-#include "shell/sound_player.h"
+#include "base/sound_player.h"
 
 #include <QMutex>
 #include <QMutexLocker>

@@ -1,7 +1,7 @@
 // A Prompt whose answers the test scripts; it records every message shown.
 #pragma once
 
-#include "shell/prompt.h"
+#include "base/prompt.h"
 
 #include <QDialog>
 #include <QString>

@@ -5,12 +5,12 @@
 #include "temp_home.h"
 #include "wifiscope_sim.h"
 
-#include "app/ftp_server.h"
 #include "app/ftp_share.h"
 #include "app/orbilux_window.h"
 #include "app/quit_on_signals.h"
 #include "app/view_controller.h"
 #include "app/viewer_prompt.h"
+#include "ftp/ftp_server.h"
 
 #include <QDir>
 #include <QFileInfo>

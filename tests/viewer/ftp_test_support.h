@@ -3,7 +3,7 @@
 // processes while this process's event loop keeps serving.
 #pragma once
 
-#include "app/ftp_server.h"
+#include "ftp/ftp_server.h"
 
 #include <QByteArray>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "app/ftp_share.h"
 
-#include "app/ftp_server.h"
 #include "app/quit_on_signals.h"
+#include "ftp/ftp_server.h"
 
 #include "device/device_address.h"
 

@@ -2,7 +2,7 @@
 // signal handler may safely do); the event loop reads it and quits from ordinary code.
 #pragma once
 
-#include "app/ftp_paths.h"
+#include "unique_fd.h"
 
 #include <QObject>
 

@@ -1,7 +1,7 @@
 #include "view_controller.h"
 
-#include "ftp_server.h"
-#include "ftp_share.h"
+#include "app/ftp_share.h"
+#include "ftp/ftp_server.h"
 #include "snapshot_watcher.h"
 #include "viewer_paths.h"
 #include "viewer_prompt.h"

@@ -1,4 +1,4 @@
-#include "shell/private_profile.h"
+#include "base/private_profile.h"
 
 #include <atomic_file.h>
 

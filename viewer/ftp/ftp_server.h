@@ -3,7 +3,7 @@
 // password are accepted.
 #pragma once
 
-#include "app/ftp_command_table.h"
+#include "ftp/ftp_command_table.h"
 
 #include <QHostAddress>
 #include <QObject>

@@ -2,9 +2,9 @@
 // command table, keeps the session's directory and sets up its data connections.
 #pragma once
 
-#include "app/ftp_data_connection.h"
-#include "app/ftp_paths.h"
-#include "app/ftp_upload.h"
+#include "ftp/ftp_data_connection.h"
+#include "ftp/ftp_paths.h"
+#include "ftp/ftp_upload.h"
 
 #include <QObject>
 #include <QPointer>

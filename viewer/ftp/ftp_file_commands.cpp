@@ -1,9 +1,9 @@
 // The FtpConnection handlers that touch the served directory. Every one resolves its name
 // through FtpRoot, so a name that leads outside gets the command's own failure reply.
-#include "app/ftp_connection.h"
+#include "ftp/ftp_connection.h"
 
-#include "app/ftp_listing.h"
-#include "app/ftp_server.h"
+#include "ftp/ftp_listing.h"
+#include "ftp/ftp_server.h"
 
 #include <cerrno>
 #include <fcntl.h>

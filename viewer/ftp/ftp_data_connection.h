@@ -4,7 +4,7 @@
 // Also the passive listener that accepts a data connection from the control peer only.
 #pragma once
 
-#include "app/ftp_paths.h"
+#include "ftp/ftp_paths.h"
 
 #include <QByteArray>
 #include <QHostAddress>

@@ -1,4 +1,4 @@
-#include "app/ftp_data_connection.h"
+#include "ftp/ftp_data_connection.h"
 
 #include <QSocketNotifier>
 

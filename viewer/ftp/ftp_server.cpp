@@ -1,7 +1,7 @@
-#include "app/ftp_server.h"
+#include "ftp/ftp_server.h"
 
-#include "app/ftp_connection.h"
-#include "app/ftp_paths.h"
+#include "ftp/ftp_connection.h"
+#include "ftp/ftp_paths.h"
 
 #include <QTcpSocket>
 

@@ -1,6 +1,6 @@
-#include "app/ftp_connection.h"
+#include "ftp/ftp_connection.h"
 
-#include "app/ftp_server.h"
+#include "ftp/ftp_server.h"
 
 #include <QHash>
 #include <QRandomGenerator>

@@ -1,4 +1,4 @@
-#include "shell/station_paths.h"
+#include "base/station_paths.h"
 
 #include <QCoreApplication>
 #include <QDir>

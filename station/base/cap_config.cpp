@@ -1,4 +1,4 @@
-#include "shell/cap_config.h"
+#include "base/cap_config.h"
 
 #include <atomic_file.h>
 

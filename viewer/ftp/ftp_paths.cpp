@@ -1,4 +1,4 @@
-#include "app/ftp_paths.h"
+#include "ftp/ftp_paths.h"
 
 #include <QFile>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "shell/registry_store.h"
+#include "base/registry_store.h"
 
 #include <atomic_file.h>
 

@@ -1,6 +1,6 @@
-#include "shell/log_font.h"
+#include "base/log_font.h"
 
-#include "shell/private_profile.h"
+#include "base/private_profile.h"
 
 #include <QtEndian>
 

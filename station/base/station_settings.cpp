@@ -1,4 +1,4 @@
-#include "shell/station_settings.h"
+#include "base/station_settings.h"
 
 namespace quelmar::station {
 

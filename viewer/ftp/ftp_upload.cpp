@@ -1,4 +1,4 @@
-#include "app/ftp_upload.h"
+#include "ftp/ftp_upload.h"
 
 #include <QRandomGenerator>
 

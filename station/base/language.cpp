@@ -1,7 +1,7 @@
-#include "shell/language.h"
+#include "base/language.h"
 
-#include "shell/code_page.h"
-#include "shell/private_profile.h"
+#include "base/code_page.h"
+#include "base/private_profile.h"
 
 #include <QFile>
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
-#include "app/ftp_listing.h"
+#include "ftp/ftp_listing.h"
 
-#include "app/ftp_paths.h"
+#include "ftp/ftp_paths.h"
 
 #include <QFile>
 #include <QHash>

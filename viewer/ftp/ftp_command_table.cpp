@@ -1,4 +1,4 @@
-#include "app/ftp_command_table.h"
+#include "ftp/ftp_command_table.h"
 
 #include <QFile>
 #include <QXmlStreamReader>

@@ -2,7 +2,7 @@
 // overwritten by the readers, and the readers and writers grouped as the station uses them.
 #pragma once
 
-#include "shell/registry_store.h"
+#include "base/registry_store.h"
 
 #include <QString>
 
