@@ -80,17 +80,20 @@ double applyResolutionRatio(double pf, QSize photo)
 
 double pixelFactor(int sensorClass, QSize photo, const QString &unit, bool fullSize)
 {
+    // Without a camera the factor is a bare constant, but full-size mode still works at the
+    // photo's own resolution, so the ratio applies to it too: both modes must agree.
     const std::optional<double> nominal = nominalPixelSize(sensorClass, photo);
-    if (!nominal)
-        return 0.001;
-    const double pf = *nominal * unitFactor(unit);
+    const double pf = nominal ? *nominal * unitFactor(unit) : 0.001;
     return fullSize ? applyResolutionRatio(pf, photo) : pf;
 }
 
 bool isUsableScale(double scale)
 {
-    // Areas divide by the square: it must stay a finite, non-zero number too.
-    return std::isfinite(scale) && scale > 0 && std::isfinite(scale * scale) && scale * scale > 0;
+    // A scale is shown and stored with one decimal, so one whose text reads "0.0" would come
+    // back as no scale at all; areas divide by the square, which must stay finite. Above
+    // 0.05 no length or area of a picture can overflow.
+    return std::isfinite(scale) && std::isfinite(scale * scale) &&
+           leadingDouble(formatValue(scale, 1)) > 0;
 }
 
 double leadingNumber(const QString &text)
@@ -114,16 +117,22 @@ std::optional<double> actualDistanceInUnit(const QString &typedMillimetres, cons
     return value;
 }
 
-QString CalibrationFile::lookup(const QString &magnification) const
+QString CalibrationFile::lookup(const QString &typed) const
 {
+    const QString magnification = typed.trimmed();
     CIniFile ini;
     if (magnification.isEmpty() || !ini.Load(path_))
         return {};
     return ini.Read(magnification, magnification).value_or(QString());
 }
 
-bool CalibrationFile::store(const QString &magnification, const QString &scaleText)
+bool CalibrationFile::store(const QString &typed, const QString &scaleText)
 {
+    // The INI reader trims its lines, so blanks around the magnification would make an entry
+    // that is never found again.
+    const QString magnification = typed.trimmed();
+    if (magnification.isEmpty())
+        return false;
     CIniFile ini;
     if (!ini.Load(path_)) {
         // A file that cannot be read is taken as empty; the first entry creates it.
@@ -157,10 +166,11 @@ MeasureScale::Calibrated MeasureScale::finishCalibration(double pixelLength, dou
                                                          int decimals)
 {
     Calibrated result;
-    // A line of no length, or a distance that makes the scale overflow, calibrates nothing:
-    // the outcome is that of Cancel.
+    // A line of no length, or a distance that gives a scale too small or too large to keep,
+    // calibrates nothing: the scale stays as after Cancel, and the caller says why.
     const double calibrated = actualDistance ? pixelLength * pf * 10 / *actualDistance : 0;
     const bool accepted = actualDistance && isUsableScale(calibrated);
+    result.refused = actualDistance && !accepted;
     if (accepted) {
         scale_ = calibrated;
         calibratedScale_ = calibrated;

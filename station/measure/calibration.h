@@ -17,7 +17,8 @@ std::optional<double> nominalPixelSize(int sensorClass, QSize photo);
 // The pixel factor; in full-size mode it is divided by the photo's ratio to 640 x 480.
 double pixelFactor(int sensorClass, QSize photo, const QString &unit, bool fullSize);
 
-// A scale every length and area can be divided by.
+// A scale every length and area can be divided by: its one-decimal text reads back above 0
+// and every value it produces is finite.
 bool isUsableScale(double scale);
 
 // The leading number of a text, as the boxes are read: 0 when there is none. A value that
@@ -28,13 +29,19 @@ double leadingNumber(const QString &text);
 // number (the dialog then asks again).
 std::optional<double> actualDistanceInUnit(const QString &typedMillimetres, const QString &unit);
 
+// The message for a refused calibration, and its English default.
+inline constexpr char kCalibrationUnusableKey[] = "CalibrationUnusable";
+inline constexpr char kCalibrationUnusableText[] =
+    "This line and distance give no usable scale. Nothing was stored.";
+
 // The calibration file: "[<magnification>]" then "<magnification>=<scale %.1f>".
 class CalibrationFile {
 public:
     explicit CalibrationFile(QString path) : path_(std::move(path)) {}
-    // The stored scale text for the magnification text, or empty.
+    // The stored scale text for the magnification text (blanks around it ignored), or empty.
     QString lookup(const QString &magnification) const;
-    // Writes the entry (creating the file, section or key); false when it cannot be written.
+    // Writes the entry under the trimmed magnification (creating the file, section or key);
+    // false when it cannot be written or the magnification is blank.
     bool store(const QString &magnification, const QString &scaleText);
 
 private:
@@ -62,6 +69,9 @@ public:
     struct Calibrated {
         QString lineValue; // the calibration line's value text
         bool stored = false;
+        // OK was given, but the line and distance give no usable scale: nothing changed or
+        // was stored, and the user is told (kCalibrationUnusableKey).
+        bool refused = false;
     };
     // Ends a calibration of a line of `pixelLength` pixels. With an actual distance (OK) the
     // new scale is pixelLength x pf x 10 / distance, shown and stored with one decimal and

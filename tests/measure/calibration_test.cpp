@@ -34,6 +34,11 @@ TEST(PixelFactor, FollowsClassPhotoSizeUnitAndMode)
     EXPECT_DOUBLE_EQ(pixelFactor(2, {1280, 960}, "inch", true), 63.829787234 * 0.0000394 * 0.5);
     EXPECT_DOUBLE_EQ(pixelFactor(4, {1000, 1000}, "mil", true), 66.666667 * 0.0394);
     EXPECT_DOUBLE_EQ(pixelFactor(0, {640, 480}, "inch", true), 0.001); // no camera: no unit
+    // Without a camera, full-size mode still works at the photo's resolution: a feature
+    // 405 pixels long there is 100 pixels in the fit-mode working picture, and both agree.
+    EXPECT_DOUBLE_EQ(pixelFactor(0, {2592, 1944}, "mm", true), 0.001 / 4.05);
+    EXPECT_EQ(formatValue(405 * pixelFactor(0, {2592, 1944}, "mm", true), 3),
+              formatValue(100 * pixelFactor(0, {2592, 1944}, "mm", false), 3));
 }
 
 TEST_F(CalibrationTest, AnUncalibratedMagnificationIsTheScale)
@@ -73,14 +78,41 @@ TEST_F(CalibrationTest, ACalibrationThatGivesNoUsableScaleChangesNothing)
     scale.setMagnificationText(QStringLiteral("60"));
     scale.choose(true);
     // A line of no length, and a distance so small that the scale overflows.
-    EXPECT_EQ(scale.finishCalibration(0, pf, 1.0, 3).lineValue, QStringLiteral("0.000"));
+    const MeasureScale::Calibrated empty = scale.finishCalibration(0, pf, 1.0, 3);
+    EXPECT_EQ(empty.lineValue, QStringLiteral("0.000"));
+    EXPECT_TRUE(empty.refused);
     EXPECT_EQ(scale.finishCalibration(200, pf, 1e-307, 3).lineValue, QStringLiteral("2.128"));
+    // 1 pixel against 100 mm gives 0.0064, which would be stored as "0.0" and silently read
+    // back as no scale.
+    const MeasureScale::Calibrated tiny = scale.finishCalibration(1, pf, 100.0, 3);
+    EXPECT_TRUE(tiny.refused);
+    EXPECT_FALSE(tiny.stored);
     EXPECT_EQ(scale.scale(), 60.0);
     EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("CalibrationIni.ini"))));
+    // The smallest scale that survives its one-decimal text is taken, and no value it
+    // produces overflows.
+    EXPECT_FALSE(isUsableScale(0.0499));
+    EXPECT_TRUE(isUsableScale(0.05));
+    EXPECT_FALSE(isUsableScale(1e-160)); // an area would print "inf"
+    EXPECT_TRUE(std::isfinite(toArea(3264.0 * 2448, {7.88, 0.05, 3, "mil"})));
     // A stored scale whose square is no number reads as no scale.
     writeAll(home.file(QStringLiteral("CalibrationIni.ini")), "[60]\n60=1e-200\n");
     scale.setMagnificationText(QStringLiteral("60"));
     EXPECT_EQ(scale.choose(), 60.0);
+}
+
+TEST_F(CalibrationTest, BlanksAroundTheMagnificationFindTheSameEntry)
+{
+    for (const char *typed : {" 60", "60 ", " 60 "}) {
+        scale.setMagnificationText(QString::fromLatin1(typed));
+        ASSERT_TRUE(scale.choose(true));
+        EXPECT_TRUE(scale.finishCalibration(200, pf, 1.0, 3).stored);
+    }
+    EXPECT_EQ(readAll(home.file(QStringLiteral("CalibrationIni.ini"))),
+              QByteArray("[60]\n60=127.7\n"));
+    scale.setMagnificationText(QStringLiteral("\t60 "));
+    EXPECT_EQ(scale.scaleText(), QStringLiteral("127.7"));
+    EXPECT_FALSE(file.store(QStringLiteral("  "), QStringLiteral("1.0")));
 }
 
 TEST_F(CalibrationTest, CancelKeepsTheScaleAndMeasuresTheLine)
