@@ -77,6 +77,9 @@ FtpConnection::FtpConnection(QTcpSocket *socket, const FtpServer &server, QObjec
     : QObject(parent), socket_(socket), server_(server)
 {
     socket_->setParent(this);
+    // Replies are small and come in pairs ("150" then "226"): with Nagle's algorithm the
+    // second waits for the client's delayed acknowledgement of the first, some 40 ms.
+    socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     // Bounded, so that commands left unread push back on the client instead of piling up
     // here; room for two longest lines, as a line too long is recognised only beyond one.
     socket_->setReadBufferSize(std::max<qint64>(kReplyBacklog, 2 * server.limits().maxLineLength));

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/sendfile.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -54,6 +55,10 @@ FtpDataConnection::FtpDataConnection(UniqueFd socket, std::chrono::milliseconds 
         return;
     }
     ::fcntl(socket_.get(), F_SETFL, ::fcntl(socket_.get(), F_GETFL) | O_NONBLOCK);
+    // A listing or a small file ends in a short segment that Nagle's algorithm would hold
+    // back until the client acknowledges the one before.
+    const int noDelay = 1;
+    ::setsockopt(socket_.get(), IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
     readNotifier_ = std::make_unique<QSocketNotifier>(socket_.get(), QSocketNotifier::Read);
     readNotifier_->setEnabled(false);
     connect(readNotifier_.get(), &QSocketNotifier::activated, this, &FtpDataConnection::onReadable);

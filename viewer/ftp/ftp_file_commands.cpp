@@ -26,9 +26,6 @@ QString fileName(const QStringList &words)
     return kept.join(u' ');
 }
 
-// SIZE answers only for files smaller than this.
-constexpr qint64 kSizeLimit = 10240;
-
 QString withName(const char *format, const QString &name)
 {
     return QString::fromLatin1(format).arg(name);
@@ -143,7 +140,9 @@ void FtpConnection::doSize(const QStringList &words)
     struct stat st {};
     if (!file || ::fstat(file.get(), &st) != 0)
         return reply(withName("550 %1 No such file or directory.", name));
-    if (st.st_size >= kSizeLimit)
+    // Every regular file gets its size: clients such as curl give up a download when SIZE
+    // fails. What has no size of its own (a directory) keeps the refusal.
+    if (!S_ISREG(st.st_mode))
         return reply(withName("550 %1 file too large for SIZE.", name));
     reply(QStringLiteral("213 %1").arg(static_cast<quint64>(st.st_size)));
 }

@@ -4,9 +4,9 @@
 
 #include <QFile>
 #include <QHash>
-#include <QLocale>
 
 #include <algorithm>
+#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
@@ -65,20 +65,46 @@ private:
 
 } // namespace
 
-QString ftpListingLine(const FtpListingEntry &entry)
+namespace {
+
+// Canonically composed UTF-8, as clients compare names byte by byte; plain ASCII as it is.
+QByteArray composedUtf8(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return text.normalized(QString::NormalizationForm_C).toUtf8();
+    }
+    return text.toLatin1();
+}
+
+} // namespace
+
+QByteArray ftpListingLine(const FtpListingEntry &entry)
 {
     static constexpr char letters[] = "rwxrwxrwx";
-    QString permissions(9, u'-');
+    char permissions[10] = "---------";
     for (int i = 0; i < 9; ++i) {
         if (entry.permissions & (0400u >> i))
-            permissions[i] = QLatin1Char(letters[i]);
+            permissions[i] = letters[i];
     }
-    const QLocale english(QLocale::English, QLocale::UnitedStates);
-    return (entry.directory ? u'd' : u'-') + permissions + u' ' +
-           QString::number(entry.links).rightJustified(5) + u' ' + entry.owner.rightJustified(12) +
-           u' ' + entry.group.rightJustified(12) + u' ' +
-           QString::number(entry.size).rightJustified(10) + u' ' +
-           english.toString(entry.modified, QStringLiteral("MMM dd HH:mm")) + u' ' + entry.name;
+    // English month names whatever the locale; formatted by hand, as a locale-aware date
+    // conversion per line made long listings slow.
+    static constexpr const char *months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                             "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    std::tm local{};
+    const std::time_t seconds = entry.modified;
+    ::localtime_r(&seconds, &local);
+    const QByteArray owner = composedUtf8(entry.owner);
+    const QByteArray group = composedUtf8(entry.group);
+    char head[160];
+    const int length = std::snprintf(
+        head, sizeof head, "%c%s %5lld %12s %12s %10llu %s %02d %02d:%02d ",
+        entry.directory ? 'd' : '-', permissions, static_cast<long long>(entry.links),
+        owner.constData(), group.constData(), static_cast<unsigned long long>(entry.size),
+        months[local.tm_mon % 12], local.tm_mday, local.tm_hour, local.tm_min);
+    QByteArray line(head, std::clamp(length, 0, static_cast<int>(sizeof head) - 1));
+    line += composedUtf8(entry.name);
+    return line;
 }
 
 QByteArray ftpListDirectory(int dirFd)
@@ -99,17 +125,18 @@ QByteArray ftpListDirectory(int dirFd)
         e.owner = names.user(st.st_uid);
         e.group = names.group(st.st_gid);
         e.size = static_cast<quint64>(st.st_size);
-        e.modified = QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec);
+        e.modified = st.st_mtim.tv_sec;
         e.name = QFile::decodeName(d->d_name);
         entries.push_back(std::move(e));
     }
     std::sort(entries.begin(), entries.end(),
               [](const auto &a, const auto &b) { return a.name < b.name; });
 
-    QString text = QStringLiteral("total %1\r\n").arg(entries.size());
+    QByteArray text = "total " + QByteArray::number(qulonglong(entries.size())) + "\r\n";
+    text.reserve(text.size() + qsizetype(entries.size()) * 80);
     for (const FtpListingEntry &e : entries)
-        text += ftpListingLine(e) + u'\n';
-    return text.normalized(QString::NormalizationForm_C).toUtf8();
+        text += ftpListingLine(e) + '\n';
+    return text;
 }
 
 } // namespace quelmar::viewer

@@ -2,8 +2,9 @@
 #pragma once
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QString>
+
+#include <ctime>
 
 namespace quelmar::viewer {
 
@@ -14,13 +15,13 @@ struct FtpListingEntry {
     QString owner;
     QString group;
     quint64 size = 0;
-    QDateTime modified;
+    std::time_t modified = 0; // seconds since the epoch, shown in local time
     QString name;
 };
 
-// One line without its line end: type, permissions, link count, owner, group, size,
-// "MMM dd HH:mm" in English and the name.
-QString ftpListingLine(const FtpListingEntry &entry);
+// One line without its line end, in canonically composed UTF-8: type, permissions, link
+// count, owner, group, size, "MMM dd HH:mm" in English and the name.
+QByteArray ftpListingLine(const FtpListingEntry &entry);
 
 // "total N" and CRLF, then one line-feed-ended line per entry directly inside the open
 // directory `dirFd`; hidden entries are left out. Canonically composed UTF-8.

@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# Small-transfer latency of `orbilux --ftp-serve` over 127.0.0.1 with real clients: 50 RETRs
+# of 100 KB one after another on one control connection (curl), and a LIST of a directory of
+# 1,000 names (curl and Python ftplib). Prints the time per transfer; every file is checked
+# by SHA-256. ORBILUX names the program (default ./build/bin/orbilux).
+set -euo pipefail
+
+orbilux=${ORBILUX:-./build/bin/orbilux}
+[[ -x $orbilux ]] || { echo "ftp_small_files: no program at $orbilux (set ORBILUX)" >&2; exit 2; }
+for tool in curl python3; do
+  command -v "$tool" >/dev/null || { echo "ftp_small_files: $tool is needed" >&2; exit 2; }
+done
+
+base=/tmp
+[[ -d /dev/shm && -w /dev/shm ]] && base=/dev/shm
+work=$(mktemp -d "$base/ftp-small.XXXXXX")
+server=
+cleanup() {
+  if [[ -n $server ]] && kill -0 "$server" 2>/dev/null; then
+    kill -TERM "$server" 2>/dev/null || true
+    wait "$server" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+share=$work/share
+mkdir -p "$share/small" "$share/many" "$work/client"
+python3 - "$share" <<'PY'
+import os, sys
+root = sys.argv[1]
+for i in range(50):
+    with open(os.path.join(root, "small", f"s{i:02d}.bin"), "wb") as f:
+        f.write(os.urandom(100 * 1024))
+for i in range(1000):
+    open(os.path.join(root, "many", f"name{i:04d}.txt"), "wb").close()
+PY
+
+port=$(python3 -c 'import socket
+s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1]); s.close()')
+"$orbilux" --ftp-serve "$share" --port "$port" --ftp-address 127.0.0.1 >"$work/server.log" 2>&1 &
+server=$!
+for _ in $(seq 100); do
+  grep -q '^Sharing ' "$work/server.log" && break
+  kill -0 "$server" 2>/dev/null || { cat "$work/server.log" >&2; exit 1; }
+  sleep 0.1
+done
+grep -q '^Sharing ' "$work/server.log" || { echo "ftp_small_files: server did not start" >&2; exit 1; }
+url=ftp://127.0.0.1:$port
+
+# One curl for all 50 URLs keeps one control connection, so each figure is one RETR.
+urls=()
+for i in $(seq -f '%02g' 0 49); do
+  urls+=("$url/small/s$i.bin" -o "$work/client/s$i.bin")
+done
+curl -sS -w '%{time_total}\n' "${urls[@]}" >"$work/retr.times"
+(cd "$share/small" && sha256sum s*.bin) >"$work/want.sum"
+(cd "$work/client" && sha256sum -c --quiet "$work/want.sum") || { echo "ftp_small_files: RETR corrupted" >&2; exit 1; }
+python3 - "$work/retr.times" <<'PY'
+import statistics, sys
+t = [float(x) * 1000 for x in open(sys.argv[1])]
+# The first includes the login.
+rest = t[1:]
+print(" ".join(f"{x:.1f}" for x in t))
+print(f"RETR 100 KB x {len(t)}: median {statistics.median(rest):.2f} ms, "
+      f"max {max(rest):.2f} ms (first, with login, {t[0]:.2f} ms)")
+PY
+
+list_ms=()
+for _ in 1 2 3 4 5; do
+  curl -sS -w '%{time_total}\n' -o "$work/list.txt" "$url/many/" >>"$work/list.times"
+  [[ $(wc -l <"$work/list.txt") -eq 1001 ]] || { echo "ftp_small_files: LIST incomplete" >&2; exit 1; }
+done
+python3 - "$work/list.times" "$port" <<'PY'
+import ftplib, statistics, sys, time
+t = [float(x) * 1000 for x in open(sys.argv[1])]
+print(f"LIST 1,000 names (curl, with login): median {statistics.median(t):.2f} ms")
+ftp = ftplib.FTP()
+ftp.connect("127.0.0.1", int(sys.argv[2]), timeout=10)
+ftp.login("anonymous", "x")
+runs = []
+for _ in range(20):
+    lines = []
+    start = time.perf_counter()
+    ftp.retrlines("LIST many", lines.append)
+    runs.append((time.perf_counter() - start) * 1000)
+    assert len(lines) == 1001, len(lines)
+ftp.quit()
+print(f"LIST 1,000 names (ftplib, one session): median {statistics.median(runs):.2f} ms, "
+      f"max {max(runs):.2f} ms")
+PY
