@@ -1,9 +1,10 @@
 #include "capture/still_capture.h"
 
-#include <image/bmp_codec.h>
 #include "temp_home.h"
+#include <image/bmp_codec.h>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QPainter>
 #include <gtest/gtest.h>
 
@@ -25,6 +26,25 @@ TEST_F(StillNumbering, EmptyDirectoryStartsAtOne)
               QStringLiteral("Still_2026-03-04_050607_N0001.jpg"));
     EXPECT_EQ(stillFileName(t, QStringLiteral("100"), 12345, true),
               QStringLiteral("Still_2026-03-04_050607_100X_N12345.bmp"));
+}
+
+// Whatever the magnification box holds, the still's name stays one file name.
+TEST(StillName, MagnificationKeepsOnlyFileNameCharacters)
+{
+    const QDateTime t(QDate(2026, 3, 4), QTime(5, 6, 7));
+    const std::pair<QString, const char *> cases[] = {
+        {QStringLiteral("0.5"), "_0.5X_N0001.jpg"},
+        {QStringLiteral("1/2"), "_12X_N0001.jpg"},
+        {QStringLiteral("/"), "_050607_N0001.jpg"},
+        {QStringLiteral(".."), "_050607_N0001.jpg"},
+        {QStringLiteral("6") + QChar(0) + u'0', "_60X_N0001.jpg"},
+        {QStringLiteral("6\t0"), "_60X_N0001.jpg"},
+    };
+    for (const auto &[text, ending] : cases) {
+        const QString name = stillFileName(t, text, 1, false);
+        EXPECT_TRUE(name.endsWith(QLatin1StringView(ending))) << name.toStdString();
+        EXPECT_FALSE(name.contains(u'/') || name.contains(QChar(0))) << name.toStdString();
+    }
 }
 
 TEST_F(StillNumbering, EachFormatContinuesFromItsLargestNumber)
@@ -53,6 +73,39 @@ TEST_F(StillNumbering, DirectoryEntryIsReportedAndSkipped)
     int reported = 0;
     EXPECT_EQ(nextStillNumber(home.path(), false, [&] { ++reported; }), 3);
     EXPECT_EQ(reported, 1);
+}
+
+// The full-size picture and its thumbnail are written both or neither; directories that went
+// missing are made again.
+TEST_F(StillNumbering, WritesBothFilesOrNeither)
+{
+    quelmar::Frame frame(64, 48);
+    StillRequest request;
+    request.pictureDir = home.file(QStringLiteral("F/Picture"));
+    request.fullSizeDir = request.pictureDir + QStringLiteral("/tmp");
+    request.magnification = QStringLiteral("1/2");
+    request.localTime = QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7));
+    const StillResult made = saveStill(frame, request);
+    ASSERT_TRUE(made.written) << made.error.toStdString();
+    EXPECT_TRUE(QFileInfo(made.fullSizePath).isFile());
+    EXPECT_TRUE(QFileInfo(made.thumbnailPath).isFile());
+
+    // The next thumbnail's name is taken by a directory: no full-size picture stays behind.
+    const QString next = stillFileName(request.localTime, request.magnification, 2, false);
+    QDir().mkpath(request.pictureDir + u'/' + next);
+    const StillResult blocked = saveStill(frame, request);
+    EXPECT_FALSE(blocked.written);
+    EXPECT_FALSE(blocked.error.isEmpty());
+    EXPECT_EQ(QFileInfo(blocked.fullSizePath).fileName(), next);
+    EXPECT_FALSE(QFileInfo::exists(blocked.fullSizePath));
+
+    // The picture directory's place is taken by a file: nothing is written.
+    request.pictureDir = home.file(QStringLiteral("G/Picture"));
+    request.fullSizeDir = request.pictureDir + QStringLiteral("/tmp");
+    touch(QStringLiteral("G/Picture"));
+    const StillResult noDir = saveStill(frame, request);
+    EXPECT_FALSE(noDir.written);
+    EXPECT_FALSE(noDir.error.isEmpty());
 }
 
 // Overlays are drawn into the still at the scale of its size, before both files are written.
