@@ -182,6 +182,11 @@ bool FileCommands::SaveSelectedAs(const QString &selected, const QString &destin
         warn(c_.messageTitle, text(QStringLiteral("SaveFail"), QStringLiteral("Save fail")));
         return false;
     }
+    // Any other name would hold a BMP or JPEG that its extension disowns.
+    if (!isPicturePath(destination)) {
+        warn(c_.messageTitle, text(QStringLiteral("SaveFail"), QStringLiteral("Save fail")));
+        return false;
+    }
     const QString ownSuffix = QFileInfo(selected).suffix();
     if (destination.right(3).compare(ownSuffix, Qt::CaseInsensitive) == 0) {
         if (copyFileReplacing(selected, destination, &error))

@@ -72,6 +72,15 @@ TEST_F(FileCommandsTest, SaveConvertsByTheExtensionOrCopies)
     EXPECT_EQ(identify(jpg), QStringLiteral("JPEG 64 48"));
     EXPECT_EQ(readAll(bmp), readAll(insertTmp(thumb)));
     EXPECT_TRUE(prompt.messages.empty());
+
+    // A name that is neither .bmp nor .jpg would hold a format it does not say: refused.
+    for (const char *name : {"out/copy.png", "out/copy.jpeg", "out/copy", "out/copy.xbmp"}) {
+        prompt.fileAnswers = {home.file(QLatin1StringView(name))};
+        library->onCommand(cmd::SaveAs);
+        EXPECT_EQ(prompt.lastText(), QStringLiteral("Save fail")) << name;
+        EXPECT_FALSE(QFile::exists(home.file(QLatin1StringView(name)))) << name;
+        prompt.messages.clear();
+    }
 }
 
 TEST_F(FileCommandsTest, JpegSavedAsBmpIsConvertedAndFailuresAreReported)
