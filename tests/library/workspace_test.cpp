@@ -1,5 +1,6 @@
 #include "library/folder_files.h"
 #include "library/folder_info.h"
+#include "library/folder_property_dlg.h"
 #include "library/manager_folder_dlg.h"
 #include "library/new_folder_dlg.h"
 #include "library/workspace.h"
@@ -167,6 +168,25 @@ TEST_F(WorkspaceFolders, PropertyCountsTheShownKind)
     EXPECT_EQ(videos.size, QStringLiteral("0 MB"));
     EXPECT_EQ(videos.contains, QStringLiteral("1 files"));
     EXPECT_TRUE(FolderProperty::read(folder("None"), ListKind::Videos).created.isEmpty());
+}
+
+// The dialog edits the note with its line breaks, so OK writes back what it read.
+TEST_F(WorkspaceFolders, PropertyOkKeepsTheNoteAsItWas)
+{
+    QDir().mkpath(folder("Apple"));
+    ASSERT_TRUE(writeFolderNote(folder("Apple"), QStringLiteral("one\ntwo\n\nthree")));
+    library->LoadFolders(true);
+    QString shown;
+    prompt.onDialog = [&](QDialog &d) {
+        auto &dialog = dynamic_cast<CFolderPropertyDlg &>(d);
+        shown = dialog.noteEdit()->toPlainText();
+        dialog.accept();
+        return d.result();
+    };
+    library->showFolderProperty();
+    EXPECT_EQ(shown, QStringLiteral("one\ntwo\n\nthree"));
+    EXPECT_EQ(readAll(folder("Apple") + QStringLiteral("/note.txt")),
+              QByteArray("one\r\ntwo\r\n\r\nthree"));
 }
 
 // Deleting never reaches outside the folder: links are removed as links, and a folder that
