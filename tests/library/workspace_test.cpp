@@ -34,6 +34,8 @@ TEST_F(WorkspaceFolders, TheFirstFolderInSortOrderBecomesCurrent)
 {
     QDir().mkpath(folder("zebra"));
     QDir().mkpath(folder("Apple"));
+    QDir().mkpath(folder(".thumbnails")); // hidden directories are no folders
+    QDir().mkpath(folder(".Trash-1000"));
     library->LoadFolders(true);
     EXPECT_EQ(folderBoxEntries(), (QStringList{QStringLiteral("Apple"), QStringLiteral("Default"),
                                                QStringLiteral("zebra")}));
@@ -126,6 +128,7 @@ TEST(FolderNames, OneLimitAndNoPathCharacters)
     // 127 characters, but more bytes than a directory name may have.
     EXPECT_FALSE(folderNameProblem(QString(127, QChar(0x4E2D))).isEmpty());
     EXPECT_FALSE(folderNameProblem(QStringLiteral(".")).isEmpty());
+    EXPECT_FALSE(folderNameProblem(QStringLiteral(".hidden")).isEmpty());
     EXPECT_FALSE(folderNameProblem(QStringLiteral("a") + QChar(0) + u'b').isEmpty());
 }
 
@@ -139,6 +142,7 @@ TEST_F(WorkspaceFolders, ManagerRowsCountFullSizeStillsAndVideos)
     writeAll(folder("Apple") + QStringLiteral("/Video/v.avi"), QByteArray(10, 'x'));
     writeFolderNote(folder("Apple"), QStringLiteral("one\ntwo"));
     QDir().mkpath(folder("Empty"));
+    QDir().mkpath(folder(".stfolder"));
 
     const QVector<CFolderInfo> rows = readFolderInfos(root());
     ASSERT_EQ(rows.size(), 2);
