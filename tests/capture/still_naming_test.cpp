@@ -95,14 +95,6 @@ TEST_F(StillNumbering, WritesBothFilesOrNeither)
     EXPECT_FALSE(blocked.error.isEmpty());
     EXPECT_EQ(QFileInfo(blocked.fullSizePath).fileName(), next);
     EXPECT_FALSE(QFileInfo::exists(blocked.fullSizePath));
-
-    // The picture directory's place is taken by a file: nothing is written.
-    request.pictureDir = home.file(QStringLiteral("G/Picture"));
-    request.fullSizeDir = request.pictureDir + QStringLiteral("/tmp");
-    touch(QStringLiteral("G/Picture"));
-    const StillResult noDir = saveStill(frame, request);
-    EXPECT_FALSE(noDir.written);
-    EXPECT_FALSE(noDir.error.isEmpty());
 }
 
 // Overlays are drawn into the still at the scale of its size, before both files are written.
