@@ -41,10 +41,17 @@ struct JpegErrors {
     std::longjmp(errors->jump, 1);
 }
 
-// Warnings mean corrupt or truncated data, which libjpeg would paint over in grey and accept.
-void failOnWarning(j_common_ptr info, int level)
+// Warnings after which the picture is whole: stray bytes before a marker (skipped), an
+// unknown JFIF revision, scan parameters a sequential file does not use (ignored). Every other
+// warning means damaged or missing entropy data, which libjpeg would paint grey and carry on.
+bool leavesPictureWhole(int code)
 {
-    if (level < 0)
+    return code == JWRN_EXTRANEOUS_DATA || code == JWRN_JFIF_MAJOR || code == JWRN_NOT_SEQUENTIAL;
+}
+
+void failOnLostPixels(j_common_ptr info, int level)
+{
+    if (level < 0 && !leavesPictureWhole(info->err->msg_code))
         jumpOnError(info);
 }
 
@@ -52,7 +59,7 @@ jpeg_error_mgr *installErrors(JpegErrors &errors)
 {
     jpeg_error_mgr *manager = jpeg_std_error(&errors.manager);
     manager->error_exit = jumpOnError;
-    manager->emit_message = failOnWarning;
+    manager->emit_message = failOnLostPixels;
     errors.message[0] = '\0';
     return manager;
 }

@@ -27,7 +27,8 @@ encodeJpeg(FrameView frame, int quality = kDefaultJpegQuality, QString *error = 
 bool writeJpeg(const QString &path, FrameView frame, int quality = kDefaultJpegQuality,
                QString *error = nullptr);
 
-// Decodes a JPEG (baseline or progressive, colour or greyscale) into a BGR frame. Damaged or
+// Decodes a JPEG (baseline or progressive, colour or greyscale) into a BGR frame. What libjpeg
+// recovers from without losing pixels (stray bytes before a marker) is accepted; damaged or
 // truncated data, and pictures over kMaxJpegSide, give std::nullopt and the reason.
 std::optional<Frame> decodeJpeg(const std::uint8_t *data, std::size_t size,
                                 QString *error = nullptr);

@@ -1,5 +1,7 @@
 #include "capture/still_capture.h"
 
+#include "base/language.h"
+#include "base/prompt.h"
 #include "capture/capture_sizes.h"
 
 #include <image/bmp_codec.h>
@@ -48,6 +50,15 @@ int nextStillNumber(const QString &pictureDir, bool bmp, const std::function<voi
     return largest + 1;
 }
 
+QString magnificationForFileName(const QString &magnification)
+{
+    QString text = magnification;
+    text.removeIf([](QChar c) { return c == u'/' || c.category() == QChar::Other_Control; });
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c == u'.'; }))
+        return {};
+    return text;
+}
+
 QString stillFileName(const QDateTime &t, const QString &magnification, int number, bool bmp)
 {
     const QDate d = t.date();
@@ -59,8 +70,8 @@ QString stillFileName(const QDateTime &t, const QString &magnification, int numb
                        .arg(tm.hour(), 2, 10, QChar(u'0'))
                        .arg(tm.minute(), 2, 10, QChar(u'0'))
                        .arg(tm.second(), 2, 10, QChar(u'0'));
-    if (!magnification.isEmpty())
-        name += u'_' + magnification + QStringLiteral("X");
+    if (const QString shown = magnificationForFileName(magnification); !shown.isEmpty())
+        name += u'_' + shown + QStringLiteral("X");
     name += QStringLiteral("_N%1").arg(number, 4, 10, QChar(u'0'));
     return name + (bmp ? QStringLiteral(".bmp") : QStringLiteral(".jpg"));
 }
@@ -68,8 +79,10 @@ QString stillFileName(const QDateTime &t, const QString &magnification, int numb
 StillResult saveStill(Frame &frame, const StillRequest &request)
 {
     StillResult result;
-    if (frame.empty())
+    if (frame.empty()) {
+        result.error = QStringLiteral("no picture arrived from the camera");
         return result;
+    }
     const int number = nextStillNumber(request.pictureDir, request.bmp, request.onDirectoryEntry);
     const QString name =
         stillFileName(request.localTime, request.magnification, number, request.bmp);
@@ -82,15 +95,37 @@ StillResult saveStill(Frame &frame, const StillRequest &request)
                        QImage::Format_BGR888);
         request.drawOverlays(picture, overlayScaleFor(frame.width(), frame.height()));
     }
-    Frame thumb = resizeNearest(frame.view(), kThumbnailSize, kThumbnailSize);
-    if (request.bmp) {
-        result.written = writeBmp(result.fullSizePath, frame.view()) &&
-                         writeBmp(result.thumbnailPath, thumb.view());
-    } else {
-        result.written = writeJpeg(result.fullSizePath, frame.view(), kStillJpegQuality) &&
-                         writeJpeg(result.thumbnailPath, thumb.view(), kStillJpegQuality);
+    // A folder made by hand, or emptied from outside, may lack either directory.
+    for (const QString &dir : {request.fullSizeDir, request.pictureDir}) {
+        if (!QDir().mkpath(dir)) {
+            result.error = QStringLiteral("cannot create the directory %1").arg(dir);
+            return result;
+        }
     }
+    Frame thumb = resizeNearest(frame.view(), kThumbnailSize, kThumbnailSize);
+    const auto write = [&](const QString &path, FrameView picture) {
+        return request.bmp ? writeBmp(path, picture, &result.error)
+                           : writeJpeg(path, picture, kStillJpegQuality, &result.error);
+    };
+    if (!write(result.fullSizePath, frame.view()))
+        return result;
+    // A full-size picture without its thumbnail would be a still the strip never shows.
+    if (!write(result.thumbnailPath, thumb.view())) {
+        QFile::remove(result.fullSizePath);
+        return result;
+    }
+    result.written = true;
     return result;
+}
+
+void reportStillFailure(Prompt &prompt, const Language &language, const QString &title,
+                        const StillResult &result)
+{
+    QString text = language.text(QStringLiteral("StillSaveFail"),
+                                 QStringLiteral("The picture could not be saved."));
+    if (!result.error.isEmpty())
+        text += u'\n' + result.error;
+    prompt.message(title, text, PromptIcon::Error);
 }
 
 } // namespace quelmar::station

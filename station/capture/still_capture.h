@@ -13,10 +13,17 @@
 
 namespace quelmar::station {
 
+class Language;
+class Prompt;
+
 // One more than the largest number after the last "N" among the picture directory's files
 // of the format; `onDirectory` is told about entries of that pattern that are directories.
 int nextStillNumber(const QString &pictureDir, bool bmp,
                     const std::function<void()> &onDirectory = {});
+
+// The magnification text as it can stand in a file name: "/" and control characters (NUL
+// among them) are dropped, and a text of dots only counts as no magnification.
+QString magnificationForFileName(const QString &magnification);
 
 // "Still_2026-12-08_101530_60X_N0001.jpg", or "..._101530_N0001.jpg" without magnification.
 QString stillFileName(const QDateTime &localTime, const QString &magnification, int number,
@@ -37,9 +44,15 @@ struct StillResult {
     bool written = false;
     QString fullSizePath;
     QString thumbnailPath;
+    QString error; // why nothing was written
 };
 
-// Draws the overlays into `frame` (in place) and writes both files.
+// Draws the overlays into `frame` (in place) and writes both files, or neither: directories
+// that went missing are made again first.
 StillResult saveStill(Frame &frame, const StillRequest &request);
+
+// Tells the user that a still could not be written, and why.
+void reportStillFailure(Prompt &prompt, const Language &language, const QString &title,
+                        const StillResult &result);
 
 } // namespace quelmar::station

@@ -157,6 +157,8 @@ bool CVideoCapWnd::Run()
         return true;
     if (!configured_ || !camera_)
         return false;
+    // A still taken now must show this stream, not the last picture of the one before.
+    state_.snapshot.clear();
     CSampleGrabberCB *grabber = sampleGrabber_;
     CStillGrabberCB *still = stillGrabber_.get();
     const bool ok = camera_->start(

@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSet>
 
 #include <cerrno>
 #include <cstring>
@@ -181,6 +182,11 @@ bool FileCommands::SaveSelectedAs(const QString &selected, const QString &destin
         warn(c_.messageTitle, text(QStringLiteral("SaveFail"), QStringLiteral("Save fail")));
         return false;
     }
+    // Any other name would hold a BMP or JPEG that its extension disowns.
+    if (!isPicturePath(destination)) {
+        warn(c_.messageTitle, text(QStringLiteral("SaveFail"), QStringLiteral("Save fail")));
+        return false;
+    }
     const QString ownSuffix = QFileInfo(selected).suffix();
     if (destination.right(3).compare(ownSuffix, Qt::CaseInsensitive) == 0) {
         if (copyFileReplacing(selected, destination, &error))
@@ -207,23 +213,25 @@ void FileCommands::saveAll()
         return;
     ThumbnailList &list = strip_.shown();
     const int previous = list.selectedIndex();
+    const QString previousPath = previous >= 0 ? list.items()[previous].path : QString();
     list.selectAll();
     strip_.Redraw();
-    // Whatever ends the command short of emptying the list gives the selection back.
+    // Whatever ends the command gives the selection back to the item that had it, if it stayed.
     const auto restoreSelection = [&] {
-        if (list.count() > 0) {
-            list.select(previous);
-            strip_.Redraw();
-        }
+        const auto &items = list.items();
+        const auto it = std::find_if(items.begin(), items.end(), [&](const ThumbnailItem &item) {
+            return item.path == previousPath;
+        });
+        list.select(it == items.end() ? -1 : int(it - items.begin()));
+        strip_.Redraw();
     };
 
     const bool video = hasExtension(selected, "avi");
     const QString sourceDir = video ? folder_.videoDir : folder_.fullSizeDir;
-    const QStringList names = video ? fileNames(folder_.videoDir, {QStringLiteral("*.avi")})
-                                    : fileNames(folder_.fullSizeDir, {});
     FileDialogRequest request;
-    request.proposedPath =
-        c_.proposedDir + u'/' + firstNames(video ? names : fileNames(folder_.pictureDir, {}));
+    request.proposedPath = c_.proposedDir + u'/' +
+                           firstNames(video ? fileNames(folder_.videoDir, {QStringLiteral("*.avi")})
+                                            : fileNames(folder_.pictureDir, {}));
     request.filter =
         video ? QStringLiteral("AVI Files (*.AVI *.avi)") : QStringLiteral("IMAGE Files (*)");
     request.confirmOverwrite = false;
@@ -239,6 +247,9 @@ void FileCommands::saveAll()
         restoreSelection();
         return;
     }
+    // Listed once the destination is known; only these copies may be taken out of the folder.
+    const QStringList names = video ? fileNames(folder_.videoDir, {QStringLiteral("*.avi")})
+                                    : fileNames(folder_.fullSizeDir, {});
     int failed = 0;
     for (const QString &name : names)
         failed += !copyFileReplacing(sourceDir + u'/' + name, targetDir + u'/' + name);
@@ -248,8 +259,34 @@ void FileCommands::saveAll()
         restoreSelection();
         return;
     }
-    deleteAll();
+    deleteCopied(QSet<QString>(names.begin(), names.end()), video);
     restoreSelection();
+}
+
+void FileCommands::deleteCopied(const QSet<QString> &copied, bool video)
+{
+    if (!c_.prompt->askYesNo(
+            c_.messageTitle,
+            text(QStringLiteral("SureDeleteAll"), QStringLiteral("Are you sure to delete all?")),
+            PromptIcon::Warning))
+        return;
+    // Stills or recordings that arrived while the dialogs were open were not copied: they stay.
+    const auto wasCopied = [&](const QString &name) {
+        return copied.contains(name) && (video ? hasExtension(name, "avi") : isPicturePath(name));
+    };
+    const QString folder = QFileInfo(folder_.pictureDir).path();
+    if (video) {
+        deleteFilesIn(folder, QStringLiteral("Video"), wasCopied);
+    } else {
+        // A copied full-size picture takes its thumbnail along.
+        deleteFilesIn(folder, QStringLiteral("Picture"), wasCopied);
+        deleteFilesIn(folder, QStringLiteral("Picture/tmp"), wasCopied);
+    }
+    ThumbnailList &list = strip_.shown();
+    for (int i = list.count() - 1; i >= 0; --i)
+        if (wasCopied(QFileInfo(list.items()[i].path).fileName()))
+            list.remove(i);
+    strip_.Redraw();
 }
 
 void FileCommands::deleteSelected()

@@ -4,6 +4,7 @@
 
 #include "library/thumbnail_lists.h"
 
+#include <QSet>
 #include <QString>
 
 namespace quelmar::station {
@@ -45,6 +46,9 @@ private:
     // The working path of the selection, or empty after the "SelectFile" message.
     QString selectedOrWarn(const QString &fallback);
     bool isOwnDirectory(const QString &directory) const;
+    // After Save All: asks, then deletes exactly the files that were copied, with the
+    // thumbnails of copied pictures.
+    void deleteCopied(const QSet<QString> &copied, bool video);
     void warn(const QString &title, const QString &text);
     QString text(const QString &key, const QString &fallback) const;
 

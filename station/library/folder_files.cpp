@@ -16,17 +16,21 @@ QString notePath(const QString &folderPath)
 
 } // namespace
 
-QString readFolderNote(const QString &folderPath)
+QString readFolderNoteLines(const QString &folderPath)
 {
     QFile file(notePath(folderPath));
     if (!file.open(QIODevice::ReadOnly))
         return {};
     QStringDecoder decode(QStringConverter::System);
     QString text = decode(file.readAll());
-    // Lines joined with nothing between them, as reading line by line and dropping the ends.
-    text.remove(QStringLiteral("\r\n"));
-    text.remove(u'\n');
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return text;
+}
+
+QString readFolderNote(const QString &folderPath)
+{
+    // Lines joined with nothing between them, as reading line by line and dropping the ends.
+    return readFolderNoteLines(folderPath).remove(u'\n');
 }
 
 bool writeFolderNote(const QString &folderPath, const QString &note, QString *error)

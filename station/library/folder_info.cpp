@@ -63,7 +63,8 @@ FolderProperty FolderProperty::read(const QString &folderPath, ListKind shown)
     p.contains = QStringLiteral("%1 files").arg(tally.count);
     if (tally.count > 0 && tally.lastCreated.isValid())
         p.created = tally.lastCreated.toLocalTime().toString(QStringLiteral("yyyy/MM/dd"));
-    p.note = readFolderNote(folderPath);
+    // Lines kept: the dialog writes its note back, and a joined one would lose its breaks.
+    p.note = readFolderNoteLines(folderPath);
     return p;
 }
 

@@ -34,7 +34,7 @@ struct FolderProperty {
     QString size;     // "%d MB", truncated
     QString contains; // "%d files"
     QString created;  // "yyyy/MM/dd" of the last file counted, empty when none
-    QString note;
+    QString note;     // with its line breaks
 
     static FolderProperty read(const QString &folderPath, ListKind shown);
 };

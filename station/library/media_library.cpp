@@ -111,6 +111,8 @@ void MediaLibrary::ensureFolder()
 {
     if (current().folderPath.isEmpty())
         LoadFolders(true);
+    else
+        workspace_.createFolder(workspace_.currentName());
 }
 
 void MediaLibrary::AddStill(const QString &thumbnailPath)

@@ -49,7 +49,8 @@ public:
 
     void LoadFolders(bool createDefault);
     void ReloadThumbnails();
-    // Stills and recordings need a folder; after the last one was deleted Default comes back.
+    // Stills and recordings need a folder with its three directories: after the last folder
+    // was deleted Default comes back, and a directory that went missing is made again.
     void ensureFolder();
     void AddStill(const QString &thumbnailPath);
     void AddRecording(const QString &videoPath);

@@ -180,7 +180,8 @@ void CSmallPictureWnd::syncScrollBar()
     const ThumbnailList &list = shown();
     const ScrollRange range = list.range();
     syncing_ = true;
-    scrollBar_->setRange(range.minimum, range.maximum);
+    // Qt's maximum is the last position, not the last row: that position shows the last page.
+    scrollBar_->setRange(range.minimum, range.lastPosition());
     scrollBar_->setPageStep(range.page);
     scrollBar_->setValue(list.scrollRow());
     scrollBar_->setEnabled(range.arrowsEnabled());

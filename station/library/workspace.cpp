@@ -97,8 +97,9 @@ void Workspace::createFolder(const QString &name) const
 
 QStringList folderNamesIn(const QString &root)
 {
-    QStringList names =
-        QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Unsorted);
+    QStringList names = QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted);
+    // Hidden directories (a desktop's ".thumbnails", a sync tool's ".stfolder") are not folders.
+    names.removeIf([](const QString &name) { return name.startsWith(u'.'); });
     std::sort(names.begin(), names.end(), folderNameLess);
     return names;
 }
@@ -128,8 +129,9 @@ QString folderNameProblem(const QString &name)
 {
     if (name.isEmpty())
         return {};
-    if (name == u'.' || name == QStringLiteral(".."))
-        return QStringLiteral("\".\" and \"..\" cannot be folder names.");
+    // Such a directory would be hidden, and the folder box would never list it.
+    if (name.startsWith(u'.'))
+        return QStringLiteral("A folder name cannot start with \".\".");
     if (name.contains(u'/'))
         return QStringLiteral("A folder name cannot contain \"/\".");
     if (std::any_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x20; }))

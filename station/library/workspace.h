@@ -51,7 +51,8 @@ private:
 
 // Folder names sort as the folder box shows them: without regard to case.
 bool folderNameLess(const QString &a, const QString &b);
-// The folders under a workspace root, in that order.
+// The folders under a workspace root, in that order: its directories whose names do not start
+// with ".", links to directories included.
 QStringList folderNamesIn(const QString &root);
 // The four paths of the folder at `folderPath`.
 CurrentFolder folderDirectories(const QString &folderPath);

@@ -427,7 +427,8 @@ void CScopeDeskDlg::onStillMessage(bool fromButton)
         if (result.written) {
             library_->AddStill(result.thumbnailPath);
             Q_EMIT stillSaved(result.thumbnailPath);
-        }
+        } else
+            reportStillFailure(*services_.prompt, language_, messageTitle_, result);
     }
     if ((captureState_.recording || fromButton) && capture_)
         capture_->Restart();

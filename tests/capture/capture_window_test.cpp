@@ -14,6 +14,7 @@
 #include <camera/synthetic/synthetic_camera.h>
 #include <image/bmp_codec.h>
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -91,6 +92,32 @@ TEST_F(CaptureWindowTest, TakePictureWritesTheStillAndItsThumbnail)
     ASSERT_TRUE(saved.wait(5000));
     EXPECT_TRUE(saved.at(1).at(0).toString().endsWith(QStringLiteral("_N0001.bmp")));
     EXPECT_EQ(identify(saved.at(1).at(0).toString()), QStringLiteral("BMP3 60 60"));
+}
+
+// A folder that lost its directories gets them back before the still is written; a still
+// that cannot be written is reported, never lost without a word.
+TEST_F(CaptureWindowTest, StillIntoABrokenFolderIsWrittenOrReported)
+{
+    ASSERT_TRUE(window->isConnected());
+    const CurrentFolder folder = window->library()->current();
+    QDir(folder.fullSizeDir).removeRecursively();
+    QDir(folder.videoDir).removeRecursively();
+    QSignalSpy saved(window.get(), &CScopeDeskDlg::stillSaved);
+    window->onCommand(cmd::TakePicture);
+    ASSERT_TRUE(saved.wait(5000));
+    const QString thumbnail = saved.at(0).at(0).toString();
+    EXPECT_EQ(identify(folder.fullSizeDir + u'/' + QFileInfo(thumbnail).fileName()),
+              QStringLiteral("JPEG 640 480"));
+    EXPECT_TRUE(QFileInfo(folder.videoDir).isDir());
+
+    QDir(folder.pictureDir).removeRecursively();
+    ASSERT_TRUE(test::writeAll(folder.pictureDir, "not a directory"));
+    window->onCommand(cmd::TakePicture);
+    ASSERT_TRUE(waitFor([&] { return !prompt.messages.empty(); }));
+    EXPECT_TRUE(prompt.lastText().startsWith(QStringLiteral("The picture could not be saved.")))
+        << prompt.lastText().toStdString();
+    EXPECT_EQ(prompt.messages.back().icon, PromptIcon::Error);
+    EXPECT_EQ(saved.size(), 1);
 }
 
 TEST_F(CaptureWindowTest, UnplugAndReplugGoThroughOneRecheckEach)

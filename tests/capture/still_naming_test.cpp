@@ -1,9 +1,10 @@
 #include "capture/still_capture.h"
 
-#include <image/bmp_codec.h>
 #include "temp_home.h"
+#include <image/bmp_codec.h>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QPainter>
 #include <gtest/gtest.h>
 
@@ -20,9 +21,25 @@ protected:
 TEST_F(StillNumbering, EmptyDirectoryStartsAtOne)
 {
     EXPECT_EQ(nextStillNumber(home.path(), false), 1);
+}
+
+// The magnification goes into the name; whatever else the box holds, the name stays one file
+// name.
+TEST(StillName, CarriesTheMagnificationAsFileNameCharactersOnly)
+{
     const QDateTime t(QDate(2026, 3, 4), QTime(5, 6, 7));
-    EXPECT_EQ(stillFileName(t, QString(), 1, false),
-              QStringLiteral("Still_2026-03-04_050607_N0001.jpg"));
+    const std::pair<QString, const char *> cases[] = {
+        {QString(), "Still_2026-03-04_050607_N0001.jpg"},
+        {QStringLiteral("100"), "Still_2026-03-04_050607_100X_N0001.jpg"},
+        {QStringLiteral("0.5"), "Still_2026-03-04_050607_0.5X_N0001.jpg"},
+        {QStringLiteral("1/2"), "Still_2026-03-04_050607_12X_N0001.jpg"},
+        {QStringLiteral("/"), "Still_2026-03-04_050607_N0001.jpg"},
+        {QStringLiteral(".."), "Still_2026-03-04_050607_N0001.jpg"},
+        {QStringLiteral("6") + QChar(0) + u'0', "Still_2026-03-04_050607_60X_N0001.jpg"},
+        {QStringLiteral("6\t0"), "Still_2026-03-04_050607_60X_N0001.jpg"},
+    };
+    for (const auto &[text, expected] : cases)
+        EXPECT_EQ(stillFileName(t, text, 1, false), QLatin1StringView(expected));
     EXPECT_EQ(stillFileName(t, QStringLiteral("100"), 12345, true),
               QStringLiteral("Still_2026-03-04_050607_100X_N12345.bmp"));
 }
@@ -53,6 +70,31 @@ TEST_F(StillNumbering, DirectoryEntryIsReportedAndSkipped)
     int reported = 0;
     EXPECT_EQ(nextStillNumber(home.path(), false, [&] { ++reported; }), 3);
     EXPECT_EQ(reported, 1);
+}
+
+// The full-size picture and its thumbnail are written both or neither; directories that went
+// missing are made again.
+TEST_F(StillNumbering, WritesBothFilesOrNeither)
+{
+    quelmar::Frame frame(64, 48);
+    StillRequest request;
+    request.pictureDir = home.file(QStringLiteral("F/Picture"));
+    request.fullSizeDir = request.pictureDir + QStringLiteral("/tmp");
+    request.magnification = QStringLiteral("1/2");
+    request.localTime = QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7));
+    const StillResult made = saveStill(frame, request);
+    ASSERT_TRUE(made.written) << made.error.toStdString();
+    EXPECT_TRUE(QFileInfo(made.fullSizePath).isFile());
+    EXPECT_TRUE(QFileInfo(made.thumbnailPath).isFile());
+
+    // The next thumbnail's name is taken by a directory: no full-size picture stays behind.
+    const QString next = stillFileName(request.localTime, request.magnification, 2, false);
+    QDir().mkpath(request.pictureDir + u'/' + next);
+    const StillResult blocked = saveStill(frame, request);
+    EXPECT_FALSE(blocked.written);
+    EXPECT_FALSE(blocked.error.isEmpty());
+    EXPECT_EQ(QFileInfo(blocked.fullSizePath).fileName(), next);
+    EXPECT_FALSE(QFileInfo::exists(blocked.fullSizePath));
 }
 
 // Overlays are drawn into the still at the scale of its size, before both files are written.

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace quelmar::station;
 using namespace quelmar;
 
@@ -104,6 +106,28 @@ TEST_F(CaptureGraphTest, ButtonBranchOnlyWithTheSwitchOn)
     EXPECT_FALSE(wnd.hasStillBranch());
     wnd.SetStillSwitch(1);
     EXPECT_TRUE(wnd.hasStillBranch());
+}
+
+// A still taken right after the stream (re)starts must not be the last picture of the stream
+// before: every start forgets it.
+TEST_F(CaptureGraphTest, EveryStreamStartForgetsTheLastPicture)
+{
+    CVideoCapWnd wnd(&backend, state, capConfig);
+    ASSERT_TRUE(build(wnd));
+    Frame last(2, 2);
+    const std::pair<const char *, std::function<void()>> starts[] = {
+        {"Run", [&] { wnd.Run(); }},
+        {"Restart", [&] { wnd.Restart(); }},
+        {"SetCaptureSize", [&] { wnd.SetCaptureSize(640, 480); }},
+        {"SetStillSwitch", [&] { wnd.SetStillSwitch(1); }},
+    };
+    for (const auto &[name, start] : starts) {
+        state.snapshot.store(last.view(), 1.0);
+        start();
+        EXPECT_TRUE(wnd.isRunning()) << name;
+        EXPECT_FALSE(state.snapshot.hasFrame()) << name;
+    }
+    wnd.ReleaseAll();
 }
 
 TEST(StillGrabber, OnePressGivesAtMostOneStillPerDrawnFrame)

@@ -72,6 +72,15 @@ TEST_F(FileCommandsTest, SaveConvertsByTheExtensionOrCopies)
     EXPECT_EQ(identify(jpg), QStringLiteral("JPEG 64 48"));
     EXPECT_EQ(readAll(bmp), readAll(insertTmp(thumb)));
     EXPECT_TRUE(prompt.messages.empty());
+
+    // A name that is neither .bmp nor .jpg would hold a format it does not say: refused.
+    for (const char *name : {"out/copy.png", "out/copy.jpeg", "out/copy", "out/copy.xbmp"}) {
+        prompt.fileAnswers = {home.file(QLatin1StringView(name))};
+        library->onCommand(cmd::SaveAs);
+        EXPECT_EQ(prompt.lastText(), QStringLiteral("Save fail")) << name;
+        EXPECT_FALSE(QFile::exists(home.file(QLatin1StringView(name)))) << name;
+        prompt.messages.clear();
+    }
 }
 
 TEST_F(FileCommandsTest, JpegSavedAsBmpIsConvertedAndFailuresAreReported)
@@ -161,10 +170,20 @@ TEST_F(FileCommandsTest, SaveAllCopiesThenDeletesOnlyOnYes)
     EXPECT_EQ(QDir(library->current().fullSizeDir).entryList(QDir::Files).size(), 2);
     EXPECT_EQ(strip().shown().count(), 2);
 
-    library->onCommand(cmd::SaveAll); // every item is still selected
-    EXPECT_TRUE(QDir(library->current().fullSizeDir).entryList(QDir::Files).isEmpty());
-    EXPECT_TRUE(QDir(library->current().pictureDir).entryList(QDir::Files).isEmpty());
-    EXPECT_EQ(strip().shown().count(), 0);
+    // A still that arrives while the question is open was never copied: Yes leaves it.
+    QString arrived;
+    prompt.onQuestion = [&] {
+        arrived = addStill(QStringLiteral("Default"), QStringLiteral("Still_N0003.jpg"));
+        library->AddStill(arrived);
+    };
+    selectFirst();
+    library->onCommand(cmd::SaveAll);
+    EXPECT_EQ(QDir(library->current().fullSizeDir).entryList(QDir::Files),
+              QStringList{QStringLiteral("Still_N0003.jpg")});
+    EXPECT_EQ(QDir(library->current().pictureDir).entryList(QDir::Files),
+              QStringList{QStringLiteral("Still_N0003.jpg")});
+    ASSERT_EQ(strip().shown().count(), 1);
+    EXPECT_EQ(strip().shown().items()[0].path, arrived);
     EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 2);
 }
 

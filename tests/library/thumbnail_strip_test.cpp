@@ -3,6 +3,7 @@
 #include "library_fixture.h"
 
 #include <QFile>
+#include <QScrollBar>
 
 using namespace quelmar::station;
 using namespace quelmar::test;
@@ -55,6 +56,12 @@ TEST_F(ThumbnailStrip, ThirteenthStillShowsRowsOneToSixWithItSelected)
     EXPECT_EQ(strip().shown().scrollRow(), 1);
     EXPECT_EQ(strip().shown().pageStart(), 2);
     EXPECT_EQ(strip().GetSelected(), insertTmp(newest));
+    // The bar's last position is the one shown now: the last full page, nothing beyond.
+    const QScrollBar *bar = strip().findChild<QScrollBar *>();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->maximum(), 1);
+    EXPECT_EQ(bar->value(), 1);
+    EXPECT_TRUE(bar->isEnabled());
     // The selection frame is part of the drawn page.
     const QImage withFrame = strip().page();
     strip().shown().clearSelection();

@@ -1,5 +1,6 @@
 #include "library/folder_files.h"
 #include "library/folder_info.h"
+#include "library/folder_property_dlg.h"
 #include "library/manager_folder_dlg.h"
 #include "library/new_folder_dlg.h"
 #include "library/workspace.h"
@@ -33,6 +34,8 @@ TEST_F(WorkspaceFolders, TheFirstFolderInSortOrderBecomesCurrent)
 {
     QDir().mkpath(folder("zebra"));
     QDir().mkpath(folder("Apple"));
+    QDir().mkpath(folder(".thumbnails")); // hidden directories are no folders
+    QDir().mkpath(folder(".Trash-1000"));
     library->LoadFolders(true);
     EXPECT_EQ(folderBoxEntries(), (QStringList{QStringLiteral("Apple"), QStringLiteral("Default"),
                                                QStringLiteral("zebra")}));
@@ -125,6 +128,7 @@ TEST(FolderNames, OneLimitAndNoPathCharacters)
     // 127 characters, but more bytes than a directory name may have.
     EXPECT_FALSE(folderNameProblem(QString(127, QChar(0x4E2D))).isEmpty());
     EXPECT_FALSE(folderNameProblem(QStringLiteral(".")).isEmpty());
+    EXPECT_FALSE(folderNameProblem(QStringLiteral(".hidden")).isEmpty());
     EXPECT_FALSE(folderNameProblem(QStringLiteral("a") + QChar(0) + u'b').isEmpty());
 }
 
@@ -138,6 +142,7 @@ TEST_F(WorkspaceFolders, ManagerRowsCountFullSizeStillsAndVideos)
     writeAll(folder("Apple") + QStringLiteral("/Video/v.avi"), QByteArray(10, 'x'));
     writeFolderNote(folder("Apple"), QStringLiteral("one\ntwo"));
     QDir().mkpath(folder("Empty"));
+    QDir().mkpath(folder(".stfolder"));
 
     const QVector<CFolderInfo> rows = readFolderInfos(root());
     ASSERT_EQ(rows.size(), 2);
@@ -167,6 +172,25 @@ TEST_F(WorkspaceFolders, PropertyCountsTheShownKind)
     EXPECT_EQ(videos.size, QStringLiteral("0 MB"));
     EXPECT_EQ(videos.contains, QStringLiteral("1 files"));
     EXPECT_TRUE(FolderProperty::read(folder("None"), ListKind::Videos).created.isEmpty());
+}
+
+// The dialog edits the note with its line breaks, so OK writes back what it read.
+TEST_F(WorkspaceFolders, PropertyOkKeepsTheNoteAsItWas)
+{
+    QDir().mkpath(folder("Apple"));
+    ASSERT_TRUE(writeFolderNote(folder("Apple"), QStringLiteral("one\ntwo\n\nthree")));
+    library->LoadFolders(true);
+    QString shown;
+    prompt.onDialog = [&](QDialog &d) {
+        auto &dialog = dynamic_cast<CFolderPropertyDlg &>(d);
+        shown = dialog.noteEdit()->toPlainText();
+        dialog.accept();
+        return d.result();
+    };
+    library->showFolderProperty();
+    EXPECT_EQ(shown, QStringLiteral("one\ntwo\n\nthree"));
+    EXPECT_EQ(readAll(folder("Apple") + QStringLiteral("/note.txt")),
+              QByteArray("one\r\ntwo\r\n\r\nthree"));
 }
 
 // Deleting never reaches outside the folder: links are removed as links, and a folder that

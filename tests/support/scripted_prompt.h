@@ -25,7 +25,8 @@ public:
     std::deque<station::PromptAnswer> answers; // Yes/No answers in order; default No
     std::deque<QString> fileAnswers; // open and save dialogs; an empty path or none cancels
     std::vector<station::FileDialogRequest> fileRequests;
-    std::function<int(QDialog &)> onDialog;                     // default: reject
+    std::function<int(QDialog &)> onDialog; // default: reject
+    std::function<void()> onQuestion; // runs while a Yes/No question is open, before its answer
     std::deque<std::optional<station::FontChoice>> fontAnswers; // none left: cancelled
     std::deque<QColor> colorAnswers;                            // none left: cancelled
 
@@ -35,6 +36,8 @@ public:
         messages.push_back({title, text, icon, buttons});
         if (buttons == station::PromptButtons::Ok)
             return station::PromptAnswer::Ok;
+        if (onQuestion)
+            onQuestion();
         if (answers.empty())
             return station::PromptAnswer::No;
         const auto a = answers.front();

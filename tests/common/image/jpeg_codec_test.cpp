@@ -215,6 +215,41 @@ INSTANTIATE_TEST_SUITE_P(
                       Damage{"NotAJpeg", [](QByteArray &b) { b.replace(0, 2, "BM"); }}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// Bytes that are no marker, between two segments: libjpeg skips them with a warning and the
+// picture is whole, so it is decoded as ImageMagick decodes the undamaged file.
+class JpegStrayBytes : public ::testing::TestWithParam<Damage> {};
+
+TEST_P(JpegStrayBytes, AreSkipped)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("clean.jpg"));
+    ASSERT_TRUE(writeJpeg(path, gradientFrame(64, 48).view()));
+    const std::optional<Frame> reference = decodedByImageMagick(path);
+    ASSERT_TRUE(reference);
+    QByteArray bytes = readAll(path);
+    GetParam().apply(bytes);
+    const std::vector<std::uint8_t> data(bytes.begin(), bytes.end());
+    QString error;
+    const std::optional<Frame> decoded = decodeJpeg(data.data(), data.size(), &error);
+    ASSERT_TRUE(decoded) << error.toStdString();
+    EXPECT_LE(maxDifference(*decoded, *reference), 1);
+}
+
+auto strayBytesBefore(int marker)
+{
+    return [=](QByteArray &b) {
+        const int at =
+            marker == 0xd9 ? int(b.size()) - 2 : int(b.indexOf(QByteArray("\xff") + char(marker)));
+        b.insert(at, "\x00\x01junk", 6);
+    };
+}
+
+INSTANTIATE_TEST_SUITE_P(Recoverable, JpegStrayBytes,
+                         ::testing::Values(Damage{"BeforeHuffmanTable", strayBytesBefore(0xc4)},
+                                           Damage{"BeforeScan", strayBytesBefore(0xda)},
+                                           Damage{"BeforeEndMarker", strayBytesBefore(0xd9)}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
 TEST(JpegRandomBytes, AreRefused)
 {
     std::mt19937 random(1995);
