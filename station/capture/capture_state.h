@@ -39,6 +39,8 @@ struct CaptureState {
 
 // Hooks that later parts of the station fill in; each runs on the capture thread.
 struct FrameHooks {
+    // Applies the image operations that are switched on, in place, before anything else.
+    std::function<void(FrameView frame)> operate;
     // Writes the frame to a running recording (called under the recording lock).
     std::function<void(FrameView frame, double sampleTime)> record;
     // Draws the live shapes and the overlays into the preview back buffer.

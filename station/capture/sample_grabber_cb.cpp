@@ -2,7 +2,6 @@
 
 #include "base/sound_player.h"
 #include "capture/preview_widget.h"
-#include "library/image_operations.h"
 
 #include <QMutexLocker>
 
@@ -10,8 +9,8 @@ namespace quelmar::station {
 
 void CSampleGrabberCB::onFrame(FrameView frame, double sampleTime)
 {
-    if (w_.operations)
-        w_.operations->apply(frame);
+    if (w_.hooks && w_.hooks->operate)
+        w_.hooks->operate(frame);
 
     CaptureState &s = *w_.state;
     // A still asked for before any frame arrived takes this frame, rather than none at all.

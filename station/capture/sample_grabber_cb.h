@@ -13,7 +13,6 @@
 
 namespace quelmar::station {
 
-class ImageOperations;
 class PreviewWidget;
 class SoundPlayer;
 
@@ -21,11 +20,10 @@ class CSampleGrabberCB {
 public:
     struct Wiring {
         CaptureState *state = nullptr;
-        ImageOperations *operations = nullptr; // may be null
-        PreviewWidget *preview = nullptr;      // may be null (no window)
-        SoundPlayer *sound = nullptr;          // may be null
-        QMutex *recordingLock = nullptr;       // guards every recording call
-        FrameHooks *hooks = nullptr;           // may be null
+        PreviewWidget *preview = nullptr; // may be null (no window)
+        SoundPlayer *sound = nullptr;     // may be null
+        QMutex *recordingLock = nullptr;  // guards every recording call
+        FrameHooks *hooks = nullptr;      // may be null
         // Posts the still message to the main window (queued, never blocks).
         std::function<void(bool fromButton)> postStill;
     };

@@ -79,11 +79,13 @@ CScopeDeskDlg::CScopeDeskDlg(StationServices services, QWidget *parent)
     operations_ = std::make_unique<ImageOperations>();
     CSampleGrabberCB::Wiring wiring;
     wiring.state = &captureState_;
-    wiring.operations = operations_.get();
     wiring.preview = preview_;
     wiring.sound = services_.sound;
     wiring.recordingLock = &recordingLock_;
     wiring.hooks = &hooks_;
+    hooks_.operate = [operations = operations_.get()](FrameView frame) {
+        operations->apply(frame);
+    };
     wiring.postStill = [this](bool fromButton) {
         QMetaObject::invokeMethod(
             this, [this, fromButton] { onStillMessage(fromButton); }, Qt::QueuedConnection);
