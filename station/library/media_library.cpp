@@ -169,8 +169,11 @@ void MediaLibrary::newFolder()
         [this](const QString &name, const QString &note) {
             if (name.isEmpty())
                 return true;
-            if (const QString problem = folderNameProblem(name); !problem.isEmpty()) {
-                c_.prompt->message(c_.messageTitle, problem, PromptIcon::Warning);
+            if (const FolderNameProblem problem = folderNameProblem(name)) {
+                c_.prompt->message(c_.messageTitle,
+                                   c_.language->text(QLatin1StringView(problem.key),
+                                                     QLatin1StringView(problem.fallback)),
+                                   PromptIcon::Warning);
                 return false;
             }
             workspace_.createFolder(name);

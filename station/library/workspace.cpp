@@ -125,23 +125,21 @@ bool folderNameLess(const QString &a, const QString &b)
     return folded != 0 ? folded < 0 : a < b;
 }
 
-QString folderNameProblem(const QString &name)
+FolderNameProblem folderNameProblem(const QString &name)
 {
     if (name.isEmpty())
         return {};
     // Such a directory would be hidden, and the folder box would never list it.
     if (name.startsWith(u'.'))
-        return QStringLiteral("A folder name cannot start with \".\".");
+        return {"FolderNameDot", "A folder name cannot start with \".\"."};
     if (name.contains(u'/'))
-        return QStringLiteral("A folder name cannot contain \"/\".");
+        return {"FolderNameSlash", "A folder name cannot contain \"/\"."};
     if (std::any_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x20; }))
-        return QStringLiteral("A folder name cannot contain control characters.");
-    if (name.toUcs4().size() > Workspace::kMaxFolderNameLength)
-        return QStringLiteral("The folder name is too long (at most %1 characters).")
-            .arg(Workspace::kMaxFolderNameLength);
+        return {"FolderNameControl", "A folder name cannot contain control characters."};
     // The file system counts bytes: 255 of them in UTF-8 at most.
-    if (QFile::encodeName(name).size() > 255)
-        return QStringLiteral("The folder name is too long for the file system.");
+    if (name.toUcs4().size() > Workspace::kMaxFolderNameLength ||
+        QFile::encodeName(name).size() > 255)
+        return {"FolderNameLong", "The folder name is too long."};
     return {};
 }
 

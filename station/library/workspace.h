@@ -57,9 +57,15 @@ QStringList folderNamesIn(const QString &root);
 // The four paths of the folder at `folderPath`.
 CurrentFolder folderDirectories(const QString &folderPath);
 
-// Empty when `name` can name a folder, otherwise why not (English; the caller shows it).
-// An empty name is not judged here: the New Folder dialog then creates nothing.
-QString folderNameProblem(const QString &name);
+// Why `name` cannot name a folder: the language key of the message and its English default;
+// false when it can. An empty name is not judged here: the New Folder dialog then creates
+// nothing.
+struct FolderNameProblem {
+    const char *key = nullptr;
+    const char *fallback = nullptr;
+    explicit operator bool() const { return key != nullptr; }
+};
+FolderNameProblem folderNameProblem(const QString &name);
 
 // The files of `dir` whose names end, in their last three characters and ignoring case, in
 // one of `endings`, with the sum of their sizes and the creation time of the last one in
