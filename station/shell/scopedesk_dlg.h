@@ -28,6 +28,8 @@ class CBitmapCheckButton;
 class CSampleGrabberCB;
 class CVideoCapWnd;
 class DeviceChangeDebouncer;
+class FullScreenMode;
+class HotKeyFilter;
 class ImageOperations;
 class MediaLibrary;
 class MeasureScale;
@@ -47,7 +49,7 @@ public:
     bool isPreviewDown() const;
     bool isRecordDown() const;
     bool isInPreviewState() const { return isPreviewDown() || isRecordDown(); }
-    bool isFullScreenMode() const { return fullScreen_; }
+    bool isFullScreenMode() const;
     bool isRecording() const { return recording_; }
     int sensorClass() const { return sensorClass_; }
     int recheckCount() const { return recheckCount_; }
@@ -73,13 +75,11 @@ Q_SIGNALS:
     void stillSaved(const QString &thumbnailPath);
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
     void buildLayout();
-    void fixWindowSize();
     void buildToolButtons();
     void rebuildMenus();
     void refreshToolTips();
@@ -111,13 +111,11 @@ private:
     QString messageTitle_;
     QString escapeHint_;
     bool connected_ = false;
-    bool fullScreen_ = false;
     bool recording_ = false;
     bool released_ = false;
     int sensorClass_ = 0;
     QSize captureSize_;
     int recheckCount_ = 0;
-    QRect normalGeometry_;
 
     QWidget *canvas_ = nullptr;
     PreviewWidget *preview_ = nullptr;
@@ -129,6 +127,8 @@ private:
     QMenu *liveToolMenu_ = nullptr;
     std::map<int, CBitmapCheckButton *> buttons_; // the 25 tool records and the tool-menu button
     DeviceChangeDebouncer *debouncer_ = nullptr;
+    std::unique_ptr<FullScreenMode> fullScreen_;
+    std::unique_ptr<HotKeyFilter> hotKeys_;
 
     CaptureState captureState_;
     QMutex recordingLock_; // guards every call into a running recording

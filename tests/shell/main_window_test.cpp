@@ -4,15 +4,11 @@
 #include "base/station_settings.h"
 #include "capture/capture_sizes.h"
 #include "capture/preview_widget.h"
+#include "main_window_fixture.h"
 #include "measure/calibration.h"
 #include "measure/pen_dlg.h"
-#include "recording_sound.h"
-#include "scripted_prompt.h"
 #include "shell/bitmap_check_button.h"
 #include "shell/device_recheck.h"
-#include "shell/hot_keys.h"
-#include "shell/scopedesk_dlg.h"
-#include "temp_home.h"
 
 #include <camera/device_monitor.h>
 
@@ -32,39 +28,7 @@ using quelmar::test::ScriptedPrompt;
 
 namespace {
 
-class MainWindowTest : public ::testing::Test {
-protected:
-    quelmar::test::TempHome home;
-    ScriptedPrompt prompt;
-    quelmar::test::RecordingSound sound;
-    quelmar::DeviceMonitor monitor;
-    std::unique_ptr<CScopeDeskDlg> window;
-
-    void SetUp() override
-    {
-        qputenv("SCOPEDESK_SHARE_DIR",
-                (quelmar::test::sourceDir() + QStringLiteral("/resources")).toLocal8Bit());
-        qputenv("LANG", "en_US.UTF-8");
-    }
-
-    void open()
-    {
-        window =
-            std::make_unique<CScopeDeskDlg>(StationServices{&prompt, &sound, &monitor, nullptr});
-    }
-
-    QList<QAction *> languageActions() const
-    {
-        QMenu *setting = window->menuBar()->actions().at(1)->menu();
-        return setting->actions().constLast()->menu()->actions();
-    }
-
-    bool sendKey(QWidget *target, int key)
-    {
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-        return QApplication::sendEvent(target, &press) && press.isAccepted();
-    }
-};
+using quelmar::test::MainWindowTest;
 
 TEST_F(MainWindowTest, StartsNotConnectedWithTheStatusText)
 {
@@ -117,17 +81,6 @@ TEST_F(MainWindowTest, StillAndTimeLapseOutsideThePreviewStateWarnWithTheirOwnDe
     EXPECT_EQ(prompt.messages[0].title, QStringLiteral("Quelmar"));
     window->onCommand(cmd::TimeLapse);
     EXPECT_EQ(prompt.lastText(), QStringLiteral("Please select a picture or video"));
-}
-
-TEST_F(MainWindowTest, EscapeAndEnterOutsideFullScreenAreSwallowed)
-{
-    open();
-    QWidget *edit = window->findChildren<QLineEdit *>().constLast();
-    EXPECT_TRUE(sendKey(edit, Qt::Key_Escape));
-    EXPECT_TRUE(sendKey(edit, Qt::Key_Return));
-    EXPECT_FALSE(window->isFullScreenMode());
-    EXPECT_TRUE(window->isVisible() || !window->isVisible()); // still alive, nothing closed
-    EXPECT_TRUE(prompt.messages.empty());
 }
 
 TEST_F(MainWindowTest, MeasurementSettingOpensThePenDialogOnTheWindowsSettings)
@@ -195,33 +148,6 @@ TEST_F(MainWindowTest, BurstOfDeviceNoticesLeadsToOneRecheck)
     EXPECT_EQ(window->recheckCount(), 3);
     EXPECT_FALSE(window->isConnected());
 }
-
-struct HotKeyCase {
-    int key;
-    bool recording;
-    bool fullScreen;
-    HotKeyAction expected;
-};
-
-class HotKeyRules : public ::testing::TestWithParam<HotKeyCase> {};
-
-TEST_P(HotKeyRules, DependOnRecordingAndFullScreen)
-{
-    const HotKeyCase c = GetParam();
-    EXPECT_EQ(hotKeyAction(c.key, c.recording, c.fullScreen), c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, HotKeyRules,
-    ::testing::Values(HotKeyCase{Qt::Key_F2, false, false, HotKeyAction::TakePicture},
-                      HotKeyCase{Qt::Key_F3, false, false, HotKeyAction::ToggleRecording},
-                      HotKeyCase{Qt::Key_F3, true, false, HotKeyAction::Swallow},
-                      HotKeyCase{Qt::Key_F4, true, false, HotKeyAction::ToggleRecording},
-                      HotKeyCase{Qt::Key_F4, false, false, HotKeyAction::Swallow},
-                      HotKeyCase{Qt::Key_Escape, false, false, HotKeyAction::Swallow},
-                      HotKeyCase{Qt::Key_Escape, false, true, HotKeyAction::RestoreFullScreen},
-                      HotKeyCase{Qt::Key_Enter, false, false, HotKeyAction::Swallow},
-                      HotKeyCase{Qt::Key_A, false, false, HotKeyAction::None}));
 
 TEST(SensorClassSizes, F11AndF12BothSelectTheFullSizeOnClassFour)
 {
