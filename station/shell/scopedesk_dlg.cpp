@@ -213,7 +213,8 @@ void CScopeDeskDlg::rebuildMenus()
     buildMainMenu(menuBar(), language_,
                   {sensorClass_, settings_.stillSwitch == 1, currentLanguage_},
                   [this](int id) { onCommand(id); });
-    delete liveToolMenu_;
+    if (liveToolMenu_)
+        liveToolMenu_->deleteLater();
     liveToolMenu_ = buildLiveToolMenu(this, language_, [this](int id) { onCommand(id); });
     refreshToolTips();
 }

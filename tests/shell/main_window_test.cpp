@@ -4,6 +4,8 @@
 #include "base/station_settings.h"
 #include "capture/capture_sizes.h"
 #include "capture/preview_widget.h"
+#include "library/media_library.h"
+#include "library/small_picture_wnd.h"
 #include "main_window_fixture.h"
 #include "measure/calibration.h"
 #include "measure/pen_dlg.h"
@@ -67,6 +69,31 @@ TEST_F(MainWindowTest, LanguageMenuSwitchesAtOnceAndIsStored)
     RegistryStore store(StationPaths::settingsStoreFile());
     EXPECT_EQ(store.readDword(keys::language, QStringLiteral("LanID")), 25u);
     EXPECT_EQ(store.readDword(keys::language, QStringLiteral("SubLanIDD")), 0u);
+}
+
+TEST_F(MainWindowTest, RebuildingTheMenusLeavesNoOldMenusBehind)
+{
+    open();
+    const auto counts = [&] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return std::pair(window->findChildren<QMenu *>().size(),
+                         window->findChildren<QAction *>().size());
+    };
+    const auto before = counts();
+    for (int i = 0; i < 3; ++i) {
+        // From inside the language menu, as a click does.
+        for (QAction *a : languageActions())
+            if (a->data().toInt() == (i % 2 ? cmd::LangEnglish : cmd::LangGerman)) {
+                a->trigger();
+                break;
+            }
+        window->onCommand(cmd::SnapshotSwitch);
+        window->recheckDevices();
+        Q_EMIT window->library()->strip()->contextMenuRequested(QPoint(0, 0));
+    }
+    for (QMenu *m : window->findChildren<QMenu *>())
+        m->close();
+    EXPECT_EQ(counts(), before);
 }
 
 TEST_F(MainWindowTest, StillAndTimeLapseOutsideThePreviewStateWarnWithTheirOwnDefaults)
