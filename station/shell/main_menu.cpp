@@ -115,7 +115,7 @@ QMenu *buildLiveToolMenu(QWidget *parent, const Language &language,
     addItem(menu, language, cmd::ScaleLine, "ScaleLine", "Scale line", dispatch);
     addItem(menu, language, cmd::CircleGrid, "CircleGrid", "circle Grid", dispatch);
     addItem(menu, language, cmd::MeasurementSetting, "Setting", "Settings", dispatch);
-    addItem(menu, language, cmd::ExportToExcel, "Export2Excel", "Export2Excel", dispatch);
+    addItem(menu, language, cmd::ExportToExcel, "TipProperty", "Export2Excel", dispatch);
     return menu;
 }
 

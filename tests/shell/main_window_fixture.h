@@ -16,6 +16,13 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
+
+// Readable strings in failure messages.
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace quelmar::test {
 

@@ -71,6 +71,71 @@ TEST_F(MainWindowTest, LanguageMenuSwitchesAtOnceAndIsStored)
     EXPECT_EQ(store.readDword(keys::language, QStringLiteral("SubLanIDD")), 0u);
 }
 
+QStringList textsOf(const QMenu *menu)
+{
+    QStringList texts;
+    for (const QAction *a : menu->actions())
+        if (!a->isSeparator())
+            texts << a->text();
+    return texts;
+}
+
+QMenu *liveToolMenu(const CScopeDeskDlg &w)
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the menus replaced
+    return w.findChild<QMenu *>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+QMenu *stripContextMenu(const CScopeDeskDlg &w)
+{
+    Q_EMIT w.library()->strip()->contextMenuRequested(QPoint(0, 0));
+    QMenu *menu = w.centralWidget()->findChild<QMenu *>();
+    menu->close();
+    return menu;
+}
+
+TEST_F(MainWindowTest, OnAnEnglishSystemEveryPlaceShowsItsOwnDefault)
+{
+    open();
+    ASSERT_TRUE(window->language().filePath().endsWith(QStringLiteral("English1252.ini")));
+    EXPECT_EQ(window->button(cmd::TakePicture)->toolTip(), QStringLiteral("Camera"));
+    EXPECT_EQ(window->button(cmd::TakeVideo)->toolTip(), QStringLiteral("Recording Video"));
+    EXPECT_EQ(window->button(cmd::TimeLapse)->toolTip(), QStringLiteral("Timer"));
+    EXPECT_EQ(window->button(cmd::SaveAs)->toolTip(), QStringLiteral("Save as"));
+    EXPECT_EQ(window->menuBar()->actions().at(1)->text(), QStringLiteral("Setting"));
+    const QStringList setting = textsOf(menu(1));
+    EXPECT_TRUE(setting.contains(QStringLiteral("Measurement Setting")))
+        << setting.join(u'|').toStdString();
+    EXPECT_TRUE(setting.contains(QStringLiteral("Scale Line")));
+    EXPECT_TRUE(setting.contains(QStringLiteral("Circle Grid")));
+    EXPECT_EQ(textsOf(menu(2)), (QStringList{"Take Picture...     F2", "Take Video/Stop...  F3/F4",
+                                             "Take time lapsed Pictures"}));
+    EXPECT_EQ(textsOf(liveToolMenu(*window)),
+              (QStringList{"Undo", "Redo", "Delete All", "Crosshair", "Scale line", "circle Grid",
+                           "Settings", "Export2Excel"}));
+    EXPECT_EQ(textsOf(stripContextMenu(*window)),
+              (QStringList{"Open...", "save", "Save All", "Delete...", "Delete All"}));
+
+    window->onCommand(cmd::TakePicture);
+    window->onCommand(cmd::TimeLapse);
+    ASSERT_EQ(prompt.messages.size(), 2u);
+    EXPECT_EQ(prompt.messages[0].text, QStringLiteral("Please return to the preview state"));
+    EXPECT_EQ(prompt.messages[1].text, QStringLiteral("Please select a picture or video"));
+}
+
+TEST_F(MainWindowTest, ExportAndSaveEntriesAreTranslated)
+{
+    open();
+    window->onCommand(cmd::LangGerman);
+    Language german(window->language());
+    EXPECT_EQ(textsOf(liveToolMenu(*window)).constLast(),
+              german.text(QStringLiteral("TipProperty"), QStringLiteral("-")));
+    EXPECT_EQ(textsOf(stripContextMenu(*window)).at(1),
+              german.text(QStringLiteral("TipSave"), QStringLiteral("-")));
+    EXPECT_NE(textsOf(stripContextMenu(*window)).at(1), QStringLiteral("-"));
+    EXPECT_NE(textsOf(liveToolMenu(*window)).constLast(), QStringLiteral("Export2Excel"));
+}
+
 TEST_F(MainWindowTest, RebuildingTheMenusLeavesNoOldMenusBehind)
 {
     open();
