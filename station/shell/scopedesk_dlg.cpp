@@ -21,6 +21,7 @@
 #include "shell/full_screen_mode.h"
 #include "shell/hot_keys.h"
 #include "shell/main_menu.h"
+#include "shell/qt_translations.h"
 #include "shell/tool_records.h"
 
 #include <camera/device_monitor.h>
@@ -64,7 +65,10 @@ CScopeDeskDlg::CScopeDeskDlg(StationServices services, QWidget *parent)
     settingsIo_.readAll(settings_);
     labelFont_ = readLogFontFile(StationPaths::measureFontFile());
     currentLanguage_ = {settings_.lanId, settings_.subLanId};
-    language_.choose(effectiveLanguage(currentLanguage_, systemLocaleName()));
+    const LanguagePair startLanguage = effectiveLanguage(currentLanguage_, systemLocaleName());
+    language_.choose(startLanguage);
+    qtTexts_ = std::make_unique<QtTranslations>();
+    qtTexts_->choose(startLanguage);
     // The title and the escape hint change language only at the next start.
     messageTitle_ = language_.text(QStringLiteral("MsgTitle"), QStringLiteral("Quelmar"));
     escapeHint_ = language_.text(QStringLiteral("EscRestore"), 128, QStringLiteral("ESC Restore"));
@@ -372,6 +376,7 @@ void CScopeDeskDlg::changeLanguage(int command)
         settings_.lanId = item.language.lanId;
         settings_.subLanId = item.language.subLanId;
         language_.choose(currentLanguage_);
+        qtTexts_->choose(currentLanguage_);
         rebuildMenus();
         if (!connected_)
             preview_->setStatusText(

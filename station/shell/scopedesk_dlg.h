@@ -34,6 +34,7 @@ class ImageOperations;
 class MediaLibrary;
 class MeasureScale;
 class PreviewWidget;
+class QtTranslations;
 
 class CScopeDeskDlg : public QMainWindow {
     Q_OBJECT
@@ -107,6 +108,7 @@ private:
     std::unique_ptr<MeasureScale> measureScale_; // the scale every measurement divides by
     Language language_;
     LanguagePair currentLanguage_;
+    std::unique_ptr<QtTranslations> qtTexts_; // Qt's own texts in the same language
 
     QString messageTitle_;
     QString escapeHint_;
