@@ -22,6 +22,7 @@
 #include "shell/hot_keys.h"
 #include "shell/main_menu.h"
 #include "shell/qt_translations.h"
+#include "shell/tip_delay_style.h"
 #include "shell/tool_records.h"
 
 #include <camera/device_monitor.h>
@@ -169,6 +170,9 @@ void CScopeDeskDlg::buildLayout()
 
 void CScopeDeskDlg::buildToolButtons()
 {
+    // Child of the window, made after the client area: it outlives every button.
+    auto *tipStyle = new TipDelayStyle;
+    tipStyle->setParent(this);
     int rowIndex = 0;
     int bottomIndex = 0;
     for (const ToolRecord &r : kToolRecords) {
@@ -183,6 +187,7 @@ void CScopeDeskDlg::buildToolButtons()
             b->setGeometry(788, 6, 26, 26);
         else
             b->setGeometry(193 + 30 * rowIndex++, 6, 26, 26);
+        b->setStyle(tipStyle);
         connect(b, &QAbstractButton::clicked, this, [this, id = r.command] { onCommand(id); });
         buttons_[r.command] = b;
     }

@@ -11,6 +11,7 @@
 #include "measure/pen_dlg.h"
 #include "shell/bitmap_check_button.h"
 #include "shell/device_recheck.h"
+#include "shell/tool_records.h"
 
 #include <camera/device_monitor.h>
 
@@ -22,6 +23,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
+#include <QStyle>
 #include <gtest/gtest.h>
 
 using namespace quelmar::station;
@@ -47,6 +49,20 @@ TEST_F(MainWindowTest, StartsNotConnectedWithTheStatusText)
         return titles;
     }();
     EXPECT_EQ(menus, (QStringList{"Folder", "Setting", "Capture", "Help"}));
+}
+
+TEST_F(MainWindowTest, ToolTipsComeUpAfterAHundredMilliseconds)
+{
+    open();
+    EXPECT_TRUE(window->testAttribute(Qt::WA_AlwaysShowToolTips));
+    int tools = 0;
+    for (const ToolRecord &r : kToolRecords) {
+        const CBitmapCheckButton *b = window->button(r.command);
+        EXPECT_EQ(b->style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay, nullptr, b), 100)
+            << r.tipKey;
+        ++tools;
+    }
+    EXPECT_EQ(tools, 25);
 }
 
 TEST_F(MainWindowTest, LanguageMenuSwitchesAtOnceAndIsStored)
