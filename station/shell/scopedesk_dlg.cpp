@@ -530,10 +530,15 @@ void CScopeDeskDlg::leaveFullScreen()
 void CScopeDeskDlg::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
-    // The window's maximise control is the way into full screen.
-    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMaximized) &&
-        !isFullScreenMode())
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    // The window's maximise control is the way into full screen; the window manager's
+    // restore the way out, as Esc.
+    const Qt::WindowStates state = windowState();
+    if ((state & Qt::WindowMaximized) && !isFullScreenMode())
         enterFullScreen();
+    else if (isFullScreenMode() && !(state & (Qt::WindowFullScreen | Qt::WindowMinimized)))
+        leaveFullScreen();
 }
 
 void CScopeDeskDlg::releaseAll()
