@@ -27,15 +27,12 @@
 
 #include <camera/device_monitor.h>
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QScreen>
 
 namespace quelmar::station {
 

@@ -4,6 +4,7 @@
 #include "shell/hot_keys.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>

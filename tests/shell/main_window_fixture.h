@@ -10,7 +10,6 @@
 #include <camera/device_monitor.h>
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <gtest/gtest.h>
@@ -51,12 +50,6 @@ protected:
     QList<QAction *> languageActions() const
     {
         return menu(1)->actions().constLast()->menu()->actions();
-    }
-
-    static bool sendKey(QWidget *target, int key)
-    {
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-        return QApplication::sendEvent(target, &press) && press.isAccepted();
     }
 };
 

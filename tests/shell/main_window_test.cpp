@@ -18,7 +18,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
