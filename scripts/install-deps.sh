@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6svg6-dev qt6-svg-dev
-  qt6-qpa-plugins libgl-dev
+  qt6-qpa-plugins qt6-translations-l10n libgl-dev
   libjpeg62-turbo-dev libv4l-dev libudev-dev
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev libcurl4-openssl-dev
   curl

@@ -45,7 +45,7 @@ MediaLibrary::MediaLibrary(Context context, QWidget *canvas)
         contextMenu_->addAction(text, this, [this, id] { onCommand(id); });
     };
     entry("Open", "Open...", cmd::Open);
-    entry("Save", "Save", cmd::SaveAs);
+    entry("TipSave", "Save", cmd::SaveAs);
     entry("SaveAll", "Save All", cmd::SaveAll);
     entry("Delete", "Delete...", cmd::Delete);
     entry("DeleteAll", "Delete All", cmd::DeleteAll);
@@ -257,7 +257,7 @@ void MediaLibrary::showContextMenu(QPoint globalPos)
         contextMenu_->addAction(text, this, [this, id] { onCommand(id); });
     };
     entry("Open", "Open...", cmd::Open);
-    entry("save", "save", cmd::SaveAs);
+    entry("TipSave", "save", cmd::SaveAs);
     entry("SaveAll", "Save All", cmd::SaveAll);
     entry("Delete", "Delete...", cmd::Delete);
     entry("DeleteAll", "Delete All", cmd::DeleteAll);

@@ -1,5 +1,12 @@
 #include "shell/hot_keys.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QScopedValueRollback>
+#include <QWidget>
+
+#include <memory>
+
 namespace quelmar::station {
 
 HotKeyAction hotKeyAction(int qtKey, bool recording, bool fullScreen)
@@ -24,6 +31,49 @@ HotKeyAction hotKeyAction(int qtKey, bool recording, bool fullScreen)
     default:
         return HotKeyAction::None;
     }
+}
+
+bool isSwallowedHotKey(int qtKey)
+{
+    return qtKey == Qt::Key_Escape || qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter;
+}
+
+HotKeyFilter::HotKeyFilter(QWidget *window, std::function<bool(int)> isHotKey,
+                           std::function<void(int)> fire, QObject *parent)
+    : QObject(parent), window_(window), isHotKey_(std::move(isHotKey)), fire_(std::move(fire))
+{
+    qApp->installEventFilter(this);
+}
+
+HotKeyFilter::~HotKeyFilter()
+{
+    qApp->removeEventFilter(this);
+}
+
+bool HotKeyFilter::eventFilter(QObject *watched, QEvent *event)
+{
+    if (passingOn_ || event->type() != QEvent::KeyPress || !watched->isWidgetType())
+        return false;
+    const QPointer<QWidget> target = static_cast<QWidget *>(watched);
+    if (!window_ || target->window() != window_)
+        return false;
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    if (!isHotKey_(key))
+        return false;
+
+    // The window's accelerators come first, then the controls see the press.
+    fire_(key);
+    if (isSwallowedHotKey(key))
+        return true;
+    if (target) {
+        // The copy travels from the control up to the window with this filter out of the
+        // way; the original ends here, so nothing sees the press twice.
+        const std::unique_ptr<QEvent> copy(event->clone());
+        const QScopedValueRollback guard(passingOn_, true);
+        QApplication::sendEvent(target, copy.get());
+    }
+    event->accept();
+    return true;
 }
 
 } // namespace quelmar::station

@@ -49,6 +49,11 @@ const std::vector<LanguageMenuItem> &languageMenuItems()
 void buildMainMenu(QMenuBar *bar, const Language &language, const MenuState &state,
                    const std::function<void(int)> &dispatch)
 {
+    // clear() only takes the drop-downs off the bar; they are the bar's children and stay
+    // alive. A language item rebuilds the bar from inside its own menu, so it goes later.
+    for (QAction *a : bar->actions())
+        if (QMenu *old = a->menu())
+            old->deleteLater();
     bar->clear();
     const auto t = [&](const char *key, const char *fallback) {
         return language.text(QString::fromLatin1(key), 128, QString::fromLatin1(fallback));
@@ -110,7 +115,7 @@ QMenu *buildLiveToolMenu(QWidget *parent, const Language &language,
     addItem(menu, language, cmd::ScaleLine, "ScaleLine", "Scale line", dispatch);
     addItem(menu, language, cmd::CircleGrid, "CircleGrid", "circle Grid", dispatch);
     addItem(menu, language, cmd::MeasurementSetting, "Setting", "Settings", dispatch);
-    addItem(menu, language, cmd::ExportToExcel, "Export2Excel", "Export2Excel", dispatch);
+    addItem(menu, language, cmd::ExportToExcel, "TipProperty", "Export2Excel", dispatch);
     return menu;
 }
 

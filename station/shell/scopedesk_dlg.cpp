@@ -18,21 +18,21 @@
 #include "shell/background_canvas.h"
 #include "shell/bitmap_check_button.h"
 #include "shell/device_recheck.h"
+#include "shell/full_screen_mode.h"
 #include "shell/hot_keys.h"
 #include "shell/main_menu.h"
+#include "shell/qt_translations.h"
+#include "shell/tip_delay_style.h"
 #include "shell/tool_records.h"
 
 #include <camera/device_monitor.h>
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QScreen>
 
 namespace quelmar::station {
 
@@ -40,8 +40,6 @@ namespace {
 
 constexpr QSize kClientSize(843, 580);
 constexpr QRect kPreviewRect(193, 34, 640, 480);
-
-// The client area: paints the background picture once rendered.
 
 bool isLanguageCommand(int id)
 {
@@ -65,7 +63,10 @@ CScopeDeskDlg::CScopeDeskDlg(StationServices services, QWidget *parent)
     settingsIo_.readAll(settings_);
     labelFont_ = readLogFontFile(StationPaths::measureFontFile());
     currentLanguage_ = {settings_.lanId, settings_.subLanId};
-    language_.choose(effectiveLanguage(currentLanguage_, systemLocaleName()));
+    const LanguagePair startLanguage = effectiveLanguage(currentLanguage_, systemLocaleName());
+    language_.choose(startLanguage);
+    qtTexts_ = std::make_unique<QtTranslations>();
+    qtTexts_->choose(startLanguage);
     // The title and the escape hint change language only at the next start.
     messageTitle_ = language_.text(QStringLiteral("MsgTitle"), QStringLiteral("Quelmar"));
     escapeHint_ = language_.text(QStringLiteral("EscRestore"), 128, QStringLiteral("ESC Restore"));
@@ -101,12 +102,18 @@ CScopeDeskDlg::CScopeDeskDlg(StationServices services, QWidget *parent)
     showCaptureOutcome(startCapture());
     magnification_->setText(QStringLiteral("60"));
     library_->LoadFolders(true);
-    qApp->installEventFilter(this);
+    fullScreen_->placeNormal();
+    hotKeys_ = std::make_unique<HotKeyFilter>(
+        this,
+        [this](int key) {
+            return hotKeyAction(key, recording_, isFullScreenMode()) != HotKeyAction::None;
+        },
+        [this](int key) { onHotKey(key); });
 }
 
 CScopeDeskDlg::~CScopeDeskDlg()
 {
-    qApp->removeEventFilter(this);
+    hotKeys_.reset();
     // No frame callback may run into a half-destroyed window.
     if (capture_)
         capture_->ReleaseAll();
@@ -155,16 +162,16 @@ void CScopeDeskDlg::buildLayout()
     clockLabel_->setGeometry(737, 516, 100, 25);
     clockLabel_->setStyleSheet(labelStyle);
 
-    fixWindowSize();
-}
-
-void CScopeDeskDlg::fixWindowSize()
-{
-    setFixedSize(kClientSize.width(), kClientSize.height() + menuBar()->sizeHint().height());
+    // The window itself keeps a free size: window managers offer no maximise (the way into
+    // full screen) for a window of fixed size. The fixed client area holds it to the layout.
+    fullScreen_ = std::make_unique<FullScreenMode>(this, canvas_, preview_, kPreviewRect);
 }
 
 void CScopeDeskDlg::buildToolButtons()
 {
+    // Child of the window, made after the client area: it outlives every button.
+    auto *tipStyle = new TipDelayStyle;
+    tipStyle->setParent(this);
     int rowIndex = 0;
     int bottomIndex = 0;
     for (const ToolRecord &r : kToolRecords) {
@@ -179,6 +186,7 @@ void CScopeDeskDlg::buildToolButtons()
             b->setGeometry(788, 6, 26, 26);
         else
             b->setGeometry(193 + 30 * rowIndex++, 6, 26, 26);
+        b->setStyle(tipStyle);
         connect(b, &QAbstractButton::clicked, this, [this, id = r.command] { onCommand(id); });
         buttons_[r.command] = b;
     }
@@ -213,7 +221,8 @@ void CScopeDeskDlg::rebuildMenus()
     buildMainMenu(menuBar(), language_,
                   {sensorClass_, settings_.stillSwitch == 1, currentLanguage_},
                   [this](int id) { onCommand(id); });
-    delete liveToolMenu_;
+    if (liveToolMenu_)
+        liveToolMenu_->deleteLater();
     liveToolMenu_ = buildLiveToolMenu(this, language_, [this](int id) { onCommand(id); });
     refreshToolTips();
 }
@@ -221,9 +230,9 @@ void CScopeDeskDlg::rebuildMenus()
 void CScopeDeskDlg::refreshToolTips()
 {
     for (const ToolRecord &r : kToolRecords) {
-        const QString tip = fullScreen_ ? QString()
-                                        : language_.text(QString::fromLatin1(r.tipKey), 128,
-                                                         QString::fromLatin1(r.tipDefault));
+        const QString tip = isFullScreenMode() ? QString()
+                                               : language_.text(QString::fromLatin1(r.tipKey), 128,
+                                                                QString::fromLatin1(r.tipDefault));
         buttons_[r.command]->setToolTip(tip);
     }
 }
@@ -371,6 +380,7 @@ void CScopeDeskDlg::changeLanguage(int command)
         settings_.lanId = item.language.lanId;
         settings_.subLanId = item.language.subLanId;
         language_.choose(currentLanguage_);
+        qtTexts_->choose(currentLanguage_);
         rebuildMenus();
         if (!connected_)
             preview_->setStatusText(
@@ -472,7 +482,7 @@ void CScopeDeskDlg::syncOperationButtons()
 
 void CScopeDeskDlg::onHotKey(int key)
 {
-    switch (hotKeyAction(key, recording_, fullScreen_)) {
+    switch (hotKeyAction(key, recording_, isFullScreenMode())) {
     case HotKeyAction::TakePicture:
         onCommand(cmd::TakePicture);
         break;
@@ -494,67 +504,41 @@ void CScopeDeskDlg::onHotKey(int key)
     }
 }
 
-bool CScopeDeskDlg::eventFilter(QObject *watched, QEvent *event)
+bool CScopeDeskDlg::isFullScreenMode() const
 {
-    if (event->type() != QEvent::KeyPress)
-        return false;
-    auto *w = qobject_cast<QWidget *>(watched);
-    if (!w || w->window() != this)
-        return false;
-    const int key = static_cast<QKeyEvent *>(event)->key();
-    const HotKeyAction action = hotKeyAction(key, recording_, fullScreen_);
-    if (action == HotKeyAction::None)
-        return false;
-    onHotKey(key);
-    // Esc and Enter never reach the controls; function keys are passed on.
-    return key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter;
+    return fullScreen_->isActive();
 }
 
 void CScopeDeskDlg::enterFullScreen()
 {
-    if (fullScreen_)
+    if (isFullScreenMode())
         return;
-    fullScreen_ = true;
-    normalGeometry_ = geometry();
-    for (QWidget *child : canvas_->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-        if (child != preview_)
-            child->hide();
-    menuBar()->hide();
-    setMinimumSize(0, 0);
-    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    canvas_->setMinimumSize(0, 0);
-    canvas_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    showFullScreen();
-    const QSize screen = this->screen() ? this->screen()->size() : QSize(640, 480);
-    preview_->setGeometry(QRect(QPoint(0, 0), screen));
+    fullScreen_->enter();
     preview_->setFullScreenHint(true);
     refreshToolTips();
 }
 
 void CScopeDeskDlg::leaveFullScreen()
 {
-    if (!fullScreen_)
+    if (!isFullScreenMode())
         return;
-    fullScreen_ = false;
-    showNormal();
-    canvas_->setFixedSize(kClientSize);
-    for (QWidget *child : canvas_->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-        child->show();
-    menuBar()->show();
-    preview_->setGeometry(kPreviewRect);
+    fullScreen_->leave();
     preview_->setFullScreenHint(false);
-    fixWindowSize();
-    if (normalGeometry_.isValid())
-        move(normalGeometry_.topLeft());
     refreshToolTips();
 }
 
 void CScopeDeskDlg::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMaximized) &&
-        !fullScreen_)
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    // The window's maximise control is the way into full screen; the window manager's
+    // restore the way out, as Esc.
+    const Qt::WindowStates state = windowState();
+    if ((state & Qt::WindowMaximized) && !isFullScreenMode())
         enterFullScreen();
+    else if (isFullScreenMode() && !(state & (Qt::WindowFullScreen | Qt::WindowMinimized)))
+        leaveFullScreen();
 }
 
 void CScopeDeskDlg::releaseAll()

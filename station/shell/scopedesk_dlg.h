@@ -28,10 +28,13 @@ class CBitmapCheckButton;
 class CSampleGrabberCB;
 class CVideoCapWnd;
 class DeviceChangeDebouncer;
+class FullScreenMode;
+class HotKeyFilter;
 class ImageOperations;
 class MediaLibrary;
 class MeasureScale;
 class PreviewWidget;
+class QtTranslations;
 
 class CScopeDeskDlg : public QMainWindow {
     Q_OBJECT
@@ -47,7 +50,7 @@ public:
     bool isPreviewDown() const;
     bool isRecordDown() const;
     bool isInPreviewState() const { return isPreviewDown() || isRecordDown(); }
-    bool isFullScreenMode() const { return fullScreen_; }
+    bool isFullScreenMode() const;
     bool isRecording() const { return recording_; }
     int sensorClass() const { return sensorClass_; }
     int recheckCount() const { return recheckCount_; }
@@ -73,13 +76,11 @@ Q_SIGNALS:
     void stillSaved(const QString &thumbnailPath);
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
     void buildLayout();
-    void fixWindowSize();
     void buildToolButtons();
     void rebuildMenus();
     void refreshToolTips();
@@ -107,17 +108,16 @@ private:
     std::unique_ptr<MeasureScale> measureScale_; // the scale every measurement divides by
     Language language_;
     LanguagePair currentLanguage_;
+    std::unique_ptr<QtTranslations> qtTexts_; // Qt's own texts in the same language
 
     QString messageTitle_;
     QString escapeHint_;
     bool connected_ = false;
-    bool fullScreen_ = false;
     bool recording_ = false;
     bool released_ = false;
     int sensorClass_ = 0;
     QSize captureSize_;
     int recheckCount_ = 0;
-    QRect normalGeometry_;
 
     QWidget *canvas_ = nullptr;
     PreviewWidget *preview_ = nullptr;
@@ -129,6 +129,8 @@ private:
     QMenu *liveToolMenu_ = nullptr;
     std::map<int, CBitmapCheckButton *> buttons_; // the 25 tool records and the tool-menu button
     DeviceChangeDebouncer *debouncer_ = nullptr;
+    std::unique_ptr<FullScreenMode> fullScreen_;
+    std::unique_ptr<HotKeyFilter> hotKeys_;
 
     CaptureState captureState_;
     QMutex recordingLock_; // guards every call into a running recording

@@ -1,7 +1,9 @@
 #include "base/code_page.h"
 #include "base/language.h"
+#include "shell/main_menu.h"
 #include "temp_home.h"
 
+#include <QSet>
 #include <gtest/gtest.h>
 
 using namespace quelmar::station;
@@ -88,6 +90,111 @@ TEST(CodePage, DecodesNonLatinTextAndSurvivesInvalidBytes)
     // A lone lead byte at the end of a double-byte text must not stop or crash decoding.
     const QString cut = decodeCodePage("\xC4\xE3\xBA", 936);
     EXPECT_TRUE(cut.startsWith(QStringLiteral(u"你")));
+}
+
+} // namespace
+
+namespace {
+
+QString shippedDir()
+{
+    return quelmar::test::sourceDir() + QStringLiteral("/resources/lang");
+}
+
+// The keys of a decoded language file, folded to lower case as the lookup folds them.
+QSet<QString> keysOf(const QString &decoded)
+{
+    QSet<QString> keys;
+    bool inSection = false;
+    for (const QString &raw : decoded.split(u'\n')) {
+        const QString line = raw.trimmed();
+        if (line.startsWith(u'[')) {
+            inSection = line.compare(QStringLiteral("[DeskCap]"), Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        const qsizetype eq = line.indexOf(u'=');
+        if (inSection && eq > 0)
+            keys.insert(line.left(eq).trimmed().toLower());
+    }
+    return keys;
+}
+
+QString decodedFile(const QString &name)
+{
+    return decodeCodePage(quelmar::test::readAll(shippedDir() + u'/' + name),
+                          codePageOfLanguageFile(name));
+}
+
+// Keys whose English default differs between their places of use, with two of the defaults.
+struct PlaceDependentKey {
+    const char *key;
+    const char *oneDefault;
+    const char *otherDefault;
+};
+
+constexpr PlaceDependentKey kPlaceDependentKeys[] = {
+    {"BrowseToCamera", "Please return to the preview state", "Please select a picture or video"},
+    {"SelectFile", "Please select an image or video", "Please select a picture or video"},
+    {"Second", "Second", "Seconds"},
+    {"TakePicture", "Camera", "Take Picture...     F2"},
+    {"TakeVideo", "Recording Video", "Take Video/Stop...  F3/F4"},
+    {"TaketimelapsedPictures", "Timer", "Take time lapsed Pictures"},
+    {"Setting", "Measurement Setting", "Settings"},
+    {"TipSave", "Save as", "Save"},
+    {"ScaleLine", "Scale Line", "Scale line"},
+    {"CircleGrid", "Circle Grid", "circle Grid"},
+    {"SureDeleteAll", "Are you sure to delete?", "Are you sure to delete all?"},
+    {"EnterText", "Please input text!", "Please enter text:"},
+    {"Rectangle", "Retangle", "Rectangle"},
+    {"Delete", "Delete...", "Delete"},
+    {"DeleteAll", "Delete All", "DeleteAll"},
+};
+
+class ShippedLanguageFile : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(ShippedLanguageFile, DecodesCleanlyAndHasEveryEnglishKey)
+{
+    const QString name = QString::fromStdString(GetParam());
+    const QString decoded = decodedFile(name);
+    ASSERT_FALSE(decoded.isEmpty()) << GetParam();
+    EXPECT_FALSE(decoded.contains(QChar::ReplacementCharacter)) << GetParam();
+
+    const QSet<QString> keys = keysOf(decoded);
+    for (const QString &english : keysOf(decodedFile(QStringLiteral("English1252.ini"))))
+        EXPECT_TRUE(keys.contains(english)) << GetParam() << " lacks " << english.toStdString();
+    // The English file leaves these out; every translation has one text for all places.
+    if (name != QLatin1String("English1252.ini")) {
+        for (const PlaceDependentKey &k : kPlaceDependentKeys)
+            EXPECT_TRUE(keys.contains(QString::fromLatin1(k.key).toLower()))
+                << GetParam() << " lacks " << k.key;
+    }
+}
+
+// Every language of the menu, by the file its identifiers choose.
+std::vector<std::string> menuLanguageFiles()
+{
+    std::vector<std::string> files;
+    for (const LanguageMenuItem &item : languageMenuItems())
+        files.push_back(languageFileName(item.language).toStdString());
+    return files;
+}
+
+INSTANTIATE_TEST_SUITE_P(MenuLanguages, ShippedLanguageFile,
+                         ::testing::ValuesIn(menuLanguageFiles()));
+
+TEST(EnglishLanguageFile, LeavesPlaceDependentKeysToTheirPlaces)
+{
+    Language english(shippedDir());
+    english.choose({9, 0});
+    for (const PlaceDependentKey &k : kPlaceDependentKeys) {
+        const QString key = QString::fromLatin1(k.key);
+        EXPECT_EQ(english.text(key, QString::fromLatin1(k.oneDefault)),
+                  QString::fromLatin1(k.oneDefault));
+        EXPECT_EQ(english.text(key, QString::fromLatin1(k.otherDefault)),
+                  QString::fromLatin1(k.otherDefault));
+    }
+    EXPECT_EQ(english.text(QStringLiteral("TipProperty"), QStringLiteral("x")),
+              QStringLiteral("Export2Excel"));
 }
 
 } // namespace

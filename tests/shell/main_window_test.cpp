@@ -4,26 +4,25 @@
 #include "base/station_settings.h"
 #include "capture/capture_sizes.h"
 #include "capture/preview_widget.h"
+#include "library/media_library.h"
+#include "library/small_picture_wnd.h"
+#include "main_window_fixture.h"
 #include "measure/calibration.h"
 #include "measure/pen_dlg.h"
-#include "recording_sound.h"
-#include "scripted_prompt.h"
 #include "shell/bitmap_check_button.h"
 #include "shell/device_recheck.h"
-#include "shell/hot_keys.h"
-#include "shell/scopedesk_dlg.h"
-#include "temp_home.h"
+#include "shell/tool_records.h"
 
 #include <camera/device_monitor.h>
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
+#include <QStyle>
 #include <gtest/gtest.h>
 
 using namespace quelmar::station;
@@ -32,39 +31,7 @@ using quelmar::test::ScriptedPrompt;
 
 namespace {
 
-class MainWindowTest : public ::testing::Test {
-protected:
-    quelmar::test::TempHome home;
-    ScriptedPrompt prompt;
-    quelmar::test::RecordingSound sound;
-    quelmar::DeviceMonitor monitor;
-    std::unique_ptr<CScopeDeskDlg> window;
-
-    void SetUp() override
-    {
-        qputenv("SCOPEDESK_SHARE_DIR",
-                (quelmar::test::sourceDir() + QStringLiteral("/resources")).toLocal8Bit());
-        qputenv("LANG", "en_US.UTF-8");
-    }
-
-    void open()
-    {
-        window =
-            std::make_unique<CScopeDeskDlg>(StationServices{&prompt, &sound, &monitor, nullptr});
-    }
-
-    QList<QAction *> languageActions() const
-    {
-        QMenu *setting = window->menuBar()->actions().at(1)->menu();
-        return setting->actions().constLast()->menu()->actions();
-    }
-
-    bool sendKey(QWidget *target, int key)
-    {
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-        return QApplication::sendEvent(target, &press) && press.isAccepted();
-    }
-};
+using quelmar::test::MainWindowTest;
 
 TEST_F(MainWindowTest, StartsNotConnectedWithTheStatusText)
 {
@@ -81,6 +48,20 @@ TEST_F(MainWindowTest, StartsNotConnectedWithTheStatusText)
         return titles;
     }();
     EXPECT_EQ(menus, (QStringList{"Folder", "Setting", "Capture", "Help"}));
+}
+
+TEST_F(MainWindowTest, ToolTipsComeUpAfterAHundredMilliseconds)
+{
+    open();
+    EXPECT_TRUE(window->testAttribute(Qt::WA_AlwaysShowToolTips));
+    int tools = 0;
+    for (const ToolRecord &r : kToolRecords) {
+        const CBitmapCheckButton *b = window->button(r.command);
+        EXPECT_EQ(b->style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay, nullptr, b), 100)
+            << r.tipKey;
+        ++tools;
+    }
+    EXPECT_EQ(tools, 25);
 }
 
 TEST_F(MainWindowTest, LanguageMenuSwitchesAtOnceAndIsStored)
@@ -105,6 +86,96 @@ TEST_F(MainWindowTest, LanguageMenuSwitchesAtOnceAndIsStored)
     EXPECT_EQ(store.readDword(keys::language, QStringLiteral("SubLanIDD")), 0u);
 }
 
+QStringList textsOf(const QMenu *menu)
+{
+    QStringList texts;
+    for (const QAction *a : menu->actions())
+        if (!a->isSeparator())
+            texts << a->text();
+    return texts;
+}
+
+QMenu *liveToolMenu(const CScopeDeskDlg &w)
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the menus replaced
+    return w.findChild<QMenu *>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+QMenu *stripContextMenu(const CScopeDeskDlg &w)
+{
+    Q_EMIT w.library()->strip()->contextMenuRequested(QPoint(0, 0));
+    QMenu *menu = w.centralWidget()->findChild<QMenu *>();
+    menu->close();
+    return menu;
+}
+
+TEST_F(MainWindowTest, OnAnEnglishSystemEveryPlaceShowsItsOwnDefault)
+{
+    open();
+    ASSERT_TRUE(window->language().filePath().endsWith(QStringLiteral("English1252.ini")));
+    EXPECT_EQ(window->button(cmd::TakePicture)->toolTip(), QStringLiteral("Camera"));
+    EXPECT_EQ(window->button(cmd::TakeVideo)->toolTip(), QStringLiteral("Recording Video"));
+    EXPECT_EQ(window->button(cmd::TimeLapse)->toolTip(), QStringLiteral("Timer"));
+    EXPECT_EQ(window->button(cmd::SaveAs)->toolTip(), QStringLiteral("Save as"));
+    EXPECT_EQ(window->menuBar()->actions().at(1)->text(), QStringLiteral("Setting"));
+    const QStringList setting = textsOf(menu(1));
+    EXPECT_TRUE(setting.contains(QStringLiteral("Measurement Setting")))
+        << setting.join(u'|').toStdString();
+    EXPECT_TRUE(setting.contains(QStringLiteral("Scale Line")));
+    EXPECT_TRUE(setting.contains(QStringLiteral("Circle Grid")));
+    EXPECT_EQ(textsOf(menu(2)), (QStringList{"Take Picture...     F2", "Take Video/Stop...  F3/F4",
+                                             "Take time lapsed Pictures"}));
+    EXPECT_EQ(textsOf(liveToolMenu(*window)),
+              (QStringList{"Undo", "Redo", "Delete All", "Crosshair", "Scale line", "circle Grid",
+                           "Settings", "Export2Excel"}));
+    EXPECT_EQ(textsOf(stripContextMenu(*window)),
+              (QStringList{"Open...", "save", "Save All", "Delete...", "Delete All"}));
+
+    window->onCommand(cmd::TakePicture);
+    window->onCommand(cmd::TimeLapse);
+    ASSERT_EQ(prompt.messages.size(), 2u);
+    EXPECT_EQ(prompt.messages[0].text, QStringLiteral("Please return to the preview state"));
+    EXPECT_EQ(prompt.messages[1].text, QStringLiteral("Please select a picture or video"));
+}
+
+TEST_F(MainWindowTest, ExportAndSaveEntriesAreTranslated)
+{
+    open();
+    window->onCommand(cmd::LangGerman);
+    Language german(window->language());
+    EXPECT_EQ(textsOf(liveToolMenu(*window)).constLast(),
+              german.text(QStringLiteral("TipProperty"), QStringLiteral("-")));
+    EXPECT_EQ(textsOf(stripContextMenu(*window)).at(1),
+              german.text(QStringLiteral("TipSave"), QStringLiteral("-")));
+    EXPECT_NE(textsOf(stripContextMenu(*window)).at(1), QStringLiteral("-"));
+    EXPECT_NE(textsOf(liveToolMenu(*window)).constLast(), QStringLiteral("Export2Excel"));
+}
+
+TEST_F(MainWindowTest, RebuildingTheMenusLeavesNoOldMenusBehind)
+{
+    open();
+    const auto counts = [&] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return std::pair(window->findChildren<QMenu *>().size(),
+                         window->findChildren<QAction *>().size());
+    };
+    const auto before = counts();
+    for (int i = 0; i < 3; ++i) {
+        // From inside the language menu, as a click does.
+        for (QAction *a : languageActions())
+            if (a->data().toInt() == (i % 2 ? cmd::LangEnglish : cmd::LangGerman)) {
+                a->trigger();
+                break;
+            }
+        window->onCommand(cmd::SnapshotSwitch);
+        window->recheckDevices();
+        Q_EMIT window->library()->strip()->contextMenuRequested(QPoint(0, 0));
+    }
+    for (QMenu *m : window->findChildren<QMenu *>())
+        m->close();
+    EXPECT_EQ(counts(), before);
+}
+
 TEST_F(MainWindowTest, StillAndTimeLapseOutsideThePreviewStateWarnWithTheirOwnDefaults)
 {
     // Without language files every text is the default of its place of use.
@@ -117,17 +188,6 @@ TEST_F(MainWindowTest, StillAndTimeLapseOutsideThePreviewStateWarnWithTheirOwnDe
     EXPECT_EQ(prompt.messages[0].title, QStringLiteral("Quelmar"));
     window->onCommand(cmd::TimeLapse);
     EXPECT_EQ(prompt.lastText(), QStringLiteral("Please select a picture or video"));
-}
-
-TEST_F(MainWindowTest, EscapeAndEnterOutsideFullScreenAreSwallowed)
-{
-    open();
-    QWidget *edit = window->findChildren<QLineEdit *>().constLast();
-    EXPECT_TRUE(sendKey(edit, Qt::Key_Escape));
-    EXPECT_TRUE(sendKey(edit, Qt::Key_Return));
-    EXPECT_FALSE(window->isFullScreenMode());
-    EXPECT_TRUE(window->isVisible() || !window->isVisible()); // still alive, nothing closed
-    EXPECT_TRUE(prompt.messages.empty());
 }
 
 TEST_F(MainWindowTest, MeasurementSettingOpensThePenDialogOnTheWindowsSettings)
@@ -195,33 +255,6 @@ TEST_F(MainWindowTest, BurstOfDeviceNoticesLeadsToOneRecheck)
     EXPECT_EQ(window->recheckCount(), 3);
     EXPECT_FALSE(window->isConnected());
 }
-
-struct HotKeyCase {
-    int key;
-    bool recording;
-    bool fullScreen;
-    HotKeyAction expected;
-};
-
-class HotKeyRules : public ::testing::TestWithParam<HotKeyCase> {};
-
-TEST_P(HotKeyRules, DependOnRecordingAndFullScreen)
-{
-    const HotKeyCase c = GetParam();
-    EXPECT_EQ(hotKeyAction(c.key, c.recording, c.fullScreen), c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, HotKeyRules,
-    ::testing::Values(HotKeyCase{Qt::Key_F2, false, false, HotKeyAction::TakePicture},
-                      HotKeyCase{Qt::Key_F3, false, false, HotKeyAction::ToggleRecording},
-                      HotKeyCase{Qt::Key_F3, true, false, HotKeyAction::Swallow},
-                      HotKeyCase{Qt::Key_F4, true, false, HotKeyAction::ToggleRecording},
-                      HotKeyCase{Qt::Key_F4, false, false, HotKeyAction::Swallow},
-                      HotKeyCase{Qt::Key_Escape, false, false, HotKeyAction::Swallow},
-                      HotKeyCase{Qt::Key_Escape, false, true, HotKeyAction::RestoreFullScreen},
-                      HotKeyCase{Qt::Key_Enter, false, false, HotKeyAction::Swallow},
-                      HotKeyCase{Qt::Key_A, false, false, HotKeyAction::None}));
 
 TEST(SensorClassSizes, F11AndF12BothSelectTheFullSizeOnClassFour)
 {
