@@ -74,8 +74,9 @@ void CalibrationSheet::ok()
     value.Param2 = CalibrationMag_->text();
     value.Param3 = CalibrationLen_->text();
     value.Param4 = CalibrationUnit_->currentText();
-    accept();
+    // Before closing: a sheet deleted on close cannot signal afterwards.
     Q_EMIT PassValue(value, kReportCalibrationSheet);
+    accept();
 }
 
 } // namespace quelmar::viewer
