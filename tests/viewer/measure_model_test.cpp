@@ -378,6 +378,17 @@ TEST_F(CalibrationRun, StoresTheCalibrationWhenTheLineIsCommitted)
     EXPECT_FLOAT_EQ(model.units().measure_unit_length, 0.8f); // 2 / (100 / 40)
     EXPECT_EQ(readWithPython(),
               QStringLiteral("old=200.000-mm-0.125;x40 <objective>=40.000-mm-0.800"));
+    // Laid out byte for byte as Python's writer lays out the same dictionary.
+    int exit = -1;
+    const QByteArray python = quelmar::test::runTool(
+        QStringLiteral("python3"),
+        {QStringLiteral("-c"),
+         QStringLiteral("import plistlib,sys\n"
+                        "d=plistlib.load(open(sys.argv[1],'rb'),dict_type=dict)\n"
+                        "sys.stdout.buffer.write(plistlib.dumps(d,sort_keys=False))"),
+         path_},
+        &exit);
+    EXPECT_EQ(quelmar::test::readAll(path_), python);
     ASSERT_EQ(reports_.size(), 1u);
     const auto &[value, type] = reports_.front();
     EXPECT_EQ(type, kReportCalibrationStored);

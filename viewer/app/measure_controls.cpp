@@ -17,38 +17,56 @@ MeasureControls::MeasureControls(MeasureActions &actions, QToolBar &toolbar, QWi
                                  QObject *parent)
     : QObject(parent), actions_(actions)
 {
+    // Short titles so every control fits the window's one toolbar; the tool tips name them.
     toolbar.addSeparator();
     addSegments(toolbar, kEditControl,
-                {QStringLiteral("Undo"), QStringLiteral("Del"), QStringLiteral("Redo")});
+                {{QStringLiteral("\u21b6"), QStringLiteral("Undo")},
+                 {QStringLiteral("\u2715"), QStringLiteral("Delete all")},
+                 {QStringLiteral("\u21b7"), QStringLiteral("Redo")}});
     toolbar.addSeparator();
     addSegments(toolbar, kToolControl,
-                {QStringLiteral("L"), QStringLiteral("CL"), QStringLiteral("PL"),
-                 QStringLiteral("RC"), QStringLiteral("DC"), QStringLiteral("TC"),
-                 QStringLiteral("A3"), QStringLiteral("A4"), QStringLiteral("PG"),
-                 QStringLiteral("T")});
+                {{QStringLiteral("L"), QStringLiteral("Line")},
+                 {QStringLiteral("CL"), QStringLiteral("Polyline")},
+                 {QStringLiteral("PL"), QStringLiteral("Point to line")},
+                 {QStringLiteral("RC"), QStringLiteral("Circle by radius")},
+                 {QStringLiteral("DC"), QStringLiteral("Circle by diameter")},
+                 {QStringLiteral("TC"), QStringLiteral("Circle by three points")},
+                 {QStringLiteral("A3"), QStringLiteral("Three-point angle")},
+                 {QStringLiteral("A4"), QStringLiteral("Four-point angle")},
+                 {QStringLiteral("PG"), QStringLiteral("Polygon")},
+                 {QStringLiteral("T"), QStringLiteral("Text")}});
     toolbar.addSeparator();
     addSegments(toolbar, kOverlayControl,
-                {QStringLiteral("Grid"), QStringLiteral("CGrid"), QStringLiteral("Cross"),
-                 QStringLiteral("Scale")});
+                {{QStringLiteral("#"), QStringLiteral("Grid")},
+                 {QStringLiteral("\u25ce"), QStringLiteral("Circle grid")},
+                 {QStringLiteral("+"), QStringLiteral("Crosshair")},
+                 {QStringLiteral("\u22a5"), QStringLiteral("Scale")}});
     toolbar.addSeparator();
-    addSegments(toolbar, kCalibrationControl, {QStringLiteral("Cal")});
+    addSegments(toolbar, kCalibrationControl,
+                {{QStringLiteral("Cal"), QStringLiteral("New calibration")}});
     buildStyle(toolbar);
     buildGridPanel(content);
     connect(&actions_, &MeasureActions::gridPanelVisibleChanged, gridPanel_, [this](bool shown) {
         gridPanel_->setVisible(shown);
         if (shown) {
+            // Centred when shown: the window is laid out by then.
+            const QWidget *area = gridPanel_->parentWidget();
+            gridPanel_->move((area->width() - gridPanel_->width()) / 2,
+                             (area->height() - gridPanel_->height()) / 3);
             gridPanel_->raise();
             gridField_->setFocus();
         }
     });
 }
 
-void MeasureControls::addSegments(QToolBar &toolbar, int control, const QStringList &titles)
+void MeasureControls::addSegments(QToolBar &toolbar, int control,
+                                  const QList<std::pair<QString, QString>> &titles)
 {
     for (int i = 0; i < titles.size(); ++i) {
         // Momentary segments: a press runs the action and nothing stays selected.
         auto *button = new QToolButton(&toolbar);
-        button->setText(titles[i]);
+        button->setText(titles[i].first);
+        button->setToolTip(titles[i].second);
         button->setObjectName(QStringLiteral("segment%1_%2").arg(control).arg(i));
         toolbar.addWidget(button);
         connect(button, &QToolButton::clicked, this,
@@ -136,7 +154,6 @@ void MeasureControls::buildGridPanel(QWidget &content)
     row->addWidget(ok);
     row->addWidget(cancel);
     gridPanel_->adjustSize();
-    gridPanel_->move((content.width() - gridPanel_->width()) / 2, 240);
     gridPanel_->hide();
     connect(ok, &QPushButton::clicked, this, [this] { actions_.gridPanelOk(gridField_->text()); });
     connect(gridField_, &QLineEdit::returnPressed, this,

@@ -3,8 +3,12 @@
 // the pitch panel of the pitch overlays. Every control calls MeasureActions.
 #pragma once
 
+#include <QList>
 #include <QObject>
+#include <QString>
 #include <QVector>
+
+#include <utility>
 
 class QAbstractButton;
 class QFrame;
@@ -42,7 +46,9 @@ public:
     QSpinBox &decimalControl() const { return *decimal_; }
 
 private:
-    void addSegments(QToolBar &toolbar, int control, const QStringList &titles);
+    // Each segment's short title and its tool tip.
+    void addSegments(QToolBar &toolbar, int control,
+                     const QList<std::pair<QString, QString>> &titles);
     void buildStyle(QToolBar &toolbar);
     void buildGridPanel(QWidget &content);
     void segmentClicked(int control, int segment);

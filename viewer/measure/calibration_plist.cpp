@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QXmlStreamReader>
-#include <QXmlStreamWriter>
 
 #include <algorithm>
 
@@ -50,6 +49,15 @@ std::optional<PlistDictionary> readDictionary(QXmlStreamReader &xml, QString *er
     return dictionary;
 }
 
+QString escaped(const QString &text)
+{
+    QString out = text;
+    out.replace(u'&', QStringLiteral("&amp;"));
+    out.replace(u'<', QStringLiteral("&lt;"));
+    out.replace(u'>', QStringLiteral("&gt;"));
+    return out;
+}
+
 } // namespace
 
 std::optional<PlistDictionary> readPlistDictionary(const QString &path, QString *error)
@@ -71,24 +79,22 @@ std::optional<PlistDictionary> readPlistDictionary(const QString &path, QString 
 
 bool writePlistDictionary(const QString &path, const PlistDictionary &dictionary, QString *error)
 {
-    QByteArray bytes;
-    QXmlStreamWriter xml(&bytes);
-    xml.setAutoFormatting(true);
-    xml.setAutoFormattingIndent(-1); // one tab, as property lists are laid out
-    xml.writeStartDocument();
-    xml.writeDTD(QStringLiteral("<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
-                                "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">"));
-    xml.writeStartElement(QStringLiteral("plist"));
-    xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1.0"));
-    xml.writeStartElement(QStringLiteral("dict"));
-    for (const auto &[key, value] : dictionary) {
-        xml.writeTextElement(QStringLiteral("key"), key);
-        xml.writeTextElement(QStringLiteral("string"), value);
+    // Laid out as the platform's own property-list writer lays it out.
+    QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                  "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+                                  "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+                                  "<plist version=\"1.0\">\n");
+    if (dictionary.empty()) {
+        text += QStringLiteral("<dict/>\n");
+    } else {
+        text += QStringLiteral("<dict>\n");
+        for (const auto &[key, value] : dictionary)
+            text += QStringLiteral("\t<key>%1</key>\n\t<string>%2</string>\n")
+                        .arg(escaped(key), escaped(value));
+        text += QStringLiteral("</dict>\n");
     }
-    xml.writeEndElement();
-    xml.writeEndElement();
-    xml.writeEndDocument();
-    return replaceFile(path, bytes, error);
+    text += QStringLiteral("</plist>\n");
+    return replaceFile(path, text.toUtf8(), error);
 }
 
 QString calibrationValue(float magnification, const QString &unit, float unitLength)
