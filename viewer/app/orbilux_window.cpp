@@ -1,10 +1,10 @@
 #include "orbilux_window.h"
 
+#include "calibration_sheet.h"
 #include "j_video_view.h"
+#include "measure_actions.h"
+#include "measure_controls.h"
 #include "view_controller.h"
-
-#include "image/frame_image.h"
-#include "image/jpeg_codec.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -37,7 +37,8 @@ QIcon ledIcon(bool on)
 } // namespace
 
 OrbiluxWindow::OrbiluxWindow(const ViewerServices &services, QWidget *parent)
-    : QMainWindow(parent), controller_(std::make_unique<ViewController>(services))
+    : QMainWindow(parent), controller_(std::make_unique<ViewController>(services)),
+      prompt_(services.prompt)
 {
     setWindowTitle(QStringLiteral("Orbilux"));
     setFixedSize(kWidth, kHeight);
@@ -56,6 +57,18 @@ OrbiluxWindow::OrbiluxWindow(const ViewerServices &services, QWidget *parent)
     connect(c, &ViewController::snapshotLedChanged, this, &OrbiluxWindow::showLed);
     connect(c, &ViewController::stillRequested, this, &OrbiluxWindow::saveStill);
     connect(c, &ViewController::sharingChanged, this, &OrbiluxWindow::showSharing);
+
+    measureActions_ = new MeasureActions(
+        *view_, *prompt_, [c] { return c->isavailable(); }, this);
+    measureControls_ =
+        new MeasureControls(*measureActions_, *findChild<QToolBar *>(), *centralWidget(), this);
+    connect(measureActions_, &MeasureActions::statusTextChanged, txt_recording_,
+            &QLineEdit::setText);
+    connect(measureActions_, &MeasureActions::calibrationSheetRequested, this,
+            &OrbiluxWindow::openCalibrationSheet);
+    connect(view_, &JVideoView::calibrationNotStored, txt_recording_, [this](const QString &why) {
+        txt_recording_->setText(QStringLiteral("The calibration was not stored: %1").arg(why));
+    });
 
     controller_->viewDidLoad();
 }
@@ -187,14 +200,17 @@ void OrbiluxWindow::fillWifiSettings()
 
 void OrbiluxWindow::saveStill(const QString &path)
 {
-    // Until stills carry the measurement shapes, the hook stores the picture as shown.
-    Frame frame = toFrame(view_->image());
-    if (frame.empty())
-        return;
-    // Through the suite's JPEG writer: the file appears whole or not at all.
     QString error;
-    if (!writeJpeg(path, frame.view(), 95, &error))
+    if (!view_->saveimg(path, controller_->newVideoWidth(), controller_->newVideoHeight(), &error))
         statusText().setText(QStringLiteral("The still was not saved: %1").arg(error));
+}
+
+void OrbiluxWindow::openCalibrationSheet()
+{
+    auto *sheet = new CalibrationSheet(*prompt_, this);
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    connect(sheet, &CalibrationSheet::PassValue, measureActions_, &MeasureActions::PassValue);
+    sheet->open();
 }
 
 } // namespace quelmar::viewer

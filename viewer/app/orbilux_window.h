@@ -16,7 +16,10 @@ class QToolButton;
 namespace quelmar::viewer {
 
 class JVideoView;
+class MeasureActions;
+class MeasureControls;
 class ViewController;
+class ViewerPrompt;
 struct ViewerServices;
 
 class OrbiluxWindow : public QMainWindow {
@@ -40,6 +43,8 @@ public:
     QTabWidget &tabView() { return *tabs_; }
     QComboBox &resolutionPopUp() { return *resolutionPopUp_; }
     QComboBox &ratePopUp() { return *ratePopUp_; }
+    MeasureActions &measureActions() { return *measureActions_; }
+    MeasureControls &measureControls() { return *measureControls_; }
 
 private:
     void buildToolbar();
@@ -49,6 +54,7 @@ private:
     void tabChanged(int index);
     void fillWifiSettings();
     void saveStill(const QString &path);
+    void openCalibrationSheet();
 
     std::unique_ptr<ViewController> controller_;
     JVideoView *view_ = nullptr;
@@ -61,6 +67,9 @@ private:
     QComboBox *ratePopUp_ = nullptr;
     QLineEdit *txt_recording_ = nullptr;
     int bPictureShow_ = kVideosTab;
+    ViewerPrompt *prompt_ = nullptr;
+    MeasureActions *measureActions_ = nullptr;
+    MeasureControls *measureControls_ = nullptr;
 };
 
 } // namespace quelmar::viewer
