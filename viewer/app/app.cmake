@@ -3,6 +3,7 @@ set(_dir ${CMAKE_CURRENT_LIST_DIR})
 add_library(viewer_app STATIC
   ${_dir}/ftp_share.h ${_dir}/ftp_share.cpp
   ${_dir}/j_video_view.h ${_dir}/j_video_view.cpp
+  ${_dir}/orbilux_options.h ${_dir}/orbilux_options.cpp
   ${_dir}/orbilux_window.h ${_dir}/orbilux_window.cpp
   ${_dir}/quit_on_signals.h ${_dir}/quit_on_signals.cpp
   ${_dir}/snapshot_watcher.h ${_dir}/snapshot_watcher.cpp
@@ -11,7 +12,8 @@ add_library(viewer_app STATIC
   ${_dir}/viewer_prompt.h ${_dir}/viewer_prompt.cpp
 )
 target_include_directories(viewer_app PUBLIC ${PROJECT_SOURCE_DIR}/viewer)
-target_link_libraries(viewer_app PUBLIC viewer_device viewer_ftp Qt6::Widgets Threads::Threads)
+target_link_libraries(viewer_app PUBLIC viewer_device viewer_ftp quelmar_cli Qt6::Widgets
+  Threads::Threads)
 quelmar_target_defaults(viewer_app)
 
 add_executable(orbilux ${_dir}/../main.cpp)
