@@ -11,7 +11,7 @@ const QString kVersion = QStringLiteral("version");
 
 // The options QGuiApplication and QApplication take out of argv themselves; they are accepted
 // here so that `-platform offscreen` or `-style Fusion` still reach Qt.
-void addQtWindowOptions(QCommandLineParser &parser)
+void addQtWindowOptions(CommandLine &line)
 {
     const char *const withValue[] = {"platform",
                                      "platformpluginpath",
@@ -33,12 +33,12 @@ void addQtWindowOptions(QCommandLineParser &parser)
     for (const char *name : withValue) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(option);
+        line.addOption(option);
     }
     for (const char *name : flags) {
         QCommandLineOption option(QString::fromLatin1(name));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(option);
+        line.addOption(option);
     }
 }
 
@@ -84,16 +84,27 @@ CommandLine::CommandLine(QString program, const QString &description) : program_
     // Qt's window options are single-dash words (-platform, -style).
     parser_.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser_.setApplicationDescription(description);
-    parser_.addOption(QCommandLineOption({QStringLiteral("h"), kHelp, QStringLiteral("?")},
-                                         QStringLiteral("Show this help and exit.")));
-    parser_.addOption(QCommandLineOption({QStringLiteral("v"), kVersion},
-                                         QStringLiteral("Show the version and exit.")));
-    addQtWindowOptions(parser_);
+    addOption(QCommandLineOption({QStringLiteral("h"), kHelp, QStringLiteral("?")},
+                                 QStringLiteral("Show this help and exit.")));
+    addOption(QCommandLineOption({QStringLiteral("v"), kVersion},
+                                 QStringLiteral("Show the version and exit.")));
+    addQtWindowOptions(*this);
 }
 
 void CommandLine::addOption(const QCommandLineOption &option)
 {
     parser_.addOption(option);
+    names_ << option.names();
+    if (!option.valueName().isEmpty())
+        valueOptions_ << option.names().constFirst();
+}
+
+bool CommandLine::isOptionWord(const QString &argument) const
+{
+    if (!argument.startsWith(u'-'))
+        return false;
+    const QString word = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+    return names_.contains(word.section(u'=', 0, 0));
 }
 
 void CommandLine::addNote(const QString &paragraph)
@@ -109,6 +120,15 @@ std::optional<EarlyExit> CommandLine::parse(const QStringList &arguments)
         return EarlyExit{0, helpText()};
     if (parser_.isSet(kVersion))
         return EarlyExit{0, program_ + u' ' + suiteVersion() + u'\n'};
+    // "--ftp-serve --port 21": Qt takes "--port" for the directory, which nobody meant.
+    for (const QString &name : valueOptions_) {
+        const QStringList values = parser_.values(name);
+        for (const QString &value : values) {
+            if (isOptionWord(value))
+                return refusal(QStringLiteral("--%1 is missing its value: \"%2\" is an option.")
+                                   .arg(name, value));
+        }
+    }
     const QStringList stray = parser_.positionalArguments();
     if (!stray.isEmpty())
         return refusal(QStringLiteral("unexpected argument \"%1\".").arg(stray.first()));

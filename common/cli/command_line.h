@@ -49,7 +49,8 @@ public:
     void addNote(const QString &paragraph);
 
     // Nothing when the run goes on and the values can be read; else the help, the version or
-    // the refusal of an unknown option, a missing value or a stray argument.
+    // the refusal of an unknown option, a missing value (also where the next option was taken
+    // for it) or a stray argument.
     std::optional<EarlyExit> parse(const QStringList &arguments);
 
     bool isSet(const QString &name) const { return parser_.isSet(name); }
@@ -60,8 +61,12 @@ public:
     QString helpText() const;
 
 private:
+    bool isOptionWord(const QString &argument) const;
+
     QString program_;
     QStringList notes_;
+    QStringList names_;        // every option's names, Qt's too
+    QStringList valueOptions_; // the first name of every option that takes a value
     QCommandLineParser parser_;
 };
 

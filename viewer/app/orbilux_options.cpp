@@ -62,8 +62,10 @@ void describeOptions(cli::CommandLine &line)
         "Environment:\n"
         "  ORBILUX_HOME               keep the workspace (Quelmar/) in this directory\n"
         "                             instead of the home directory.\n"
-        "  ORBILUX_WIFI_HOST, ORBILUX_WIFI_WEB_PORT, ORBILUX_WIFI_STREAM_PORT,\n"
-        "  ORBILUX_WIFI_NETWORK_NAME  as the --wifi-* options, which win over them."));
+        "  ORBILUX_WIFI_HOST          as --wifi-host,\n"
+        "  ORBILUX_WIFI_WEB_PORT      as --wifi-web-port,\n"
+        "  ORBILUX_WIFI_STREAM_PORT   as --wifi-stream-port,\n"
+        "  ORBILUX_WIFI_NETWORK_NAME  as --wifi-network-name; the options win."));
 }
 
 std::variant<FtpServeOptions, cli::EarlyExit> readFtpServe(const cli::CommandLine &line)
@@ -76,8 +78,7 @@ std::variant<FtpServeOptions, cli::EarlyExit> readFtpServe(const cli::CommandLin
     }
     FtpServeOptions share;
     share.dir = line.value(name::ftpServe);
-    // "--ftp-serve --port 21" would otherwise share a directory called "--port".
-    if (share.dir.isEmpty() || share.dir.startsWith(QLatin1String("--")))
+    if (share.dir.isEmpty())
         return line.refusal(QStringLiteral("--ftp-serve needs the directory to share."));
     const QFileInfo dir(share.dir);
     if (!dir.exists())
