@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 DEMO := $(shell ls /dev/video* >/dev/null 2>&1 || echo --demo-camera)
 
-.PHONY: deps configure build run run-viewer test test-asan bench format clean
+.PHONY: deps configure build run run-viewer test test-asan bench package check-package format clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -42,6 +42,14 @@ bench: build
 	@bash bench/startup.sh
 	@bash bench/wifi_endtoend.sh
 	@bash bench/ftp_throughput.sh
+
+# The Debian package of both programs: build/packages/quelmar_<version>_<arch>.deb.
+package: build
+	cmake --build build --target package
+
+# Builds the package, checks it and starts its programs from a scratch root.
+check-package:
+	@bash scripts/check-package.sh
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

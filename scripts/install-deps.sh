@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Installs every Debian package the tree needs to build, test and run. Idempotent:
-# nothing is fetched when all packages are present.
+# Installs every Debian package the tree needs to build, test and run (the install test reads
+# the installed files with desktop-file-validate, appstreamcli and man). Idempotent: nothing is
+# fetched when all packages are present. scripts/check-package.sh installs its own few extras.
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
-  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6svg6-dev qt6-svg-dev
+  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev
   qt6-qpa-plugins qt6-translations-l10n libgl-dev
   libjpeg62-turbo-dev libv4l-dev libudev-dev
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev libcurl4-openssl-dev
@@ -13,6 +14,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   imagemagick ffmpeg python3 xvfb xauth x11-utils
   fonts-dejavu-core
+  desktop-file-utils appstream man-db
 )
 
 missing=()

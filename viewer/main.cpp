@@ -1,10 +1,14 @@
 // Orbilux: the viewer for USB cameras and the Wi-Fi microscope, or with --ftp-serve a share
 // of one directory over FTP without a window.
 #include "app/ftp_share.h"
+#include "app/orbilux_options.h"
 #include "app/orbilux_window.h"
 #include "app/view_controller.h"
 #include "app/viewer_prompt.h"
 #include "device/network_manager_wifi.h"
+
+#include <cli/command_line.h>
+#include <cli/display_guard.h>
 
 #include <QApplication>
 #include <QTimer>
@@ -13,28 +17,17 @@
 #include <memory>
 #include <sys/resource.h>
 
+using namespace quelmar;
 using namespace quelmar::viewer;
 
 namespace {
 
-QStringList argumentList(int argc, char **argv)
+int serveWithoutWindow(int argc, char **argv, const FtpServeOptions &share)
 {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    return arguments;
-}
-
-int serveWithoutWindow(int argc, char **argv, const QStringList &arguments)
-{
-    const FtpServeParse parse = parseFtpServeOptions(arguments);
-    if (!parse.options) {
-        std::fprintf(stderr, "orbilux: %s\n", qPrintable(parse.error));
-        return kUsageExitCode;
-    }
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Orbilux"));
-    return runFtpServe(*parse.options);
+    QCoreApplication::setApplicationVersion(cli::suiteVersion());
+    return runFtpServe(share);
 }
 
 double cpuSeconds()
@@ -46,13 +39,8 @@ double cpuSeconds()
 }
 
 // --exit-after SECONDS: quit then and tell how many pictures were shown, for measurements.
-void scheduleExit(const QStringList &arguments, const ViewController &controller)
+void scheduleExit(double seconds, const ViewController &controller)
 {
-    bool ok = false;
-    const double seconds =
-        optionValue(arguments, QStringLiteral("--exit-after")).trimmed().toDouble(&ok);
-    if (!ok || seconds <= 0)
-        return;
     QTimer::singleShot(int(seconds * 1000), qApp, [&controller] {
         std::printf("frames shown: %llu\ncpu seconds: %.3f\n",
                     static_cast<unsigned long long>(controller.framesShown()), cpuSeconds());
@@ -61,44 +49,53 @@ void scheduleExit(const QStringList &arguments, const ViewController &controller
     });
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+int showWindow(int argc, char **argv, const OrbiluxOptions &options)
 {
-    const QStringList early = argumentList(argc, argv);
-    if (wantsFtpServe(early))
-        return serveWithoutWindow(argc, argv, early);
-
-    QApplication app(argc, argv);
+    std::unique_ptr<QApplication> app;
+    {
+        const cli::DisplayGuard guard(QStringLiteral("orbilux"));
+        app = std::make_unique<QApplication>(argc, argv);
+    }
     QApplication::setApplicationName(QStringLiteral("Orbilux"));
+    QApplication::setApplicationVersion(cli::suiteVersion());
     QApplication::setOrganizationName(QStringLiteral("Quelmar"));
-    QApplication::setDesktopFileName(QStringLiteral("orbilux"));
-    const QStringList arguments = QApplication::arguments();
+    QApplication::setDesktopFileName(QStringLiteral("com.quelmar.Orbilux"));
 
     // A network name given from outside replaces NetworkManager's (the simulator demo).
-    QString fixedName = optionValue(arguments, QStringLiteral("--wifi-network-name"));
-    if (fixedName.isEmpty())
-        fixedName = qEnvironmentVariable("ORBILUX_WIFI_NETWORK_NAME");
     std::unique_ptr<WifiNetwork> network;
-    if (fixedName.isEmpty())
+    if (options.wifiNetworkName.isEmpty())
         network = std::make_unique<NetworkManagerWifi>();
     else
-        network = std::make_unique<FixedWifiNetwork>(fixedName);
+        network = std::make_unique<FixedWifiNetwork>(options.wifiNetworkName);
 
     WidgetViewerPrompt prompt;
     ViewerServices services;
     services.prompt = &prompt;
     services.network = network.get();
-    services.device = DeviceAddress::fromEnvironmentAndArguments(arguments);
-    const QString shareAddress = optionValue(arguments, QStringLiteral("--ftp-address"));
-    if (!shareAddress.isEmpty())
-        services.ftpAddress = QHostAddress(shareAddress);
+    services.device = options.device;
+    services.ftpAddress = options.ftpAddress;
 
     OrbiluxWindow window(services);
     prompt.setParent(&window);
     window.show();
-    if (arguments.contains(QStringLiteral("--connect-wifi")))
+    if (options.connectWifi)
         QTimer::singleShot(0, &window.controller(), &ViewController::ConnectWiFiCamera);
-    scheduleExit(arguments, window.controller());
+    if (options.exitAfter)
+        scheduleExit(*options.exitAfter, window.controller());
     return QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // The command line is read first: --help, --version, refusals and the headless share
+    // need no display.
+    const auto parsed = parseOrbiluxCommandLine(cli::argumentList(argc, argv));
+    if (const auto *early = std::get_if<cli::EarlyExit>(&parsed))
+        return cli::finish(*early);
+    const auto &options = std::get<OrbiluxOptions>(parsed);
+    if (options.ftpServe)
+        return serveWithoutWindow(argc, argv, *options.ftpServe);
+    return showWindow(argc, argv, options);
 }

@@ -32,12 +32,12 @@ CScopeDeskApp::CScopeDeskApp() : parts_(std::make_unique<Parts>()) {}
 
 CScopeDeskApp::~CScopeDeskApp() = default;
 
-int CScopeDeskApp::run(const QStringList &arguments)
+int CScopeDeskApp::run(const ScopeDeskOptions &options)
 {
     QElapsedTimer sinceStart;
     sinceStart.start();
 
-    if (arguments.contains(QStringLiteral("--demo-camera"))) {
+    if (options.demoCamera) {
         SyntheticCameraOptions options;
         options.framesPerSecond = [](int w, int h) { return frameRateFor(w, h); };
         auto hub = std::make_shared<SyntheticCameraHub>(std::move(options));
@@ -60,7 +60,7 @@ int CScopeDeskApp::run(const QStringList &arguments)
     window.show();
 
     // For the start-up measurement: report when the window is on screen, then leave.
-    if (arguments.contains(QStringLiteral("--exit-when-shown"))) {
+    if (options.exitWhenShown) {
         QTimer::singleShot(0, &window, [&] {
             std::printf("main window shown after %lld ms\n",
                         static_cast<long long>(sinceStart.elapsed()));

@@ -2,7 +2,7 @@
 // and is the one place that holds what lives as long as the program.
 #pragma once
 
-#include <QStringList>
+#include "shell/scopedesk_options.h"
 
 #include <memory>
 
@@ -16,7 +16,7 @@ public:
     CScopeDeskApp &operator=(const CScopeDeskApp &) = delete;
 
     // Shows the main window and runs until it closes; returns the exit code.
-    int run(const QStringList &arguments);
+    int run(const ScopeDeskOptions &options);
 
 private:
     struct Parts;

@@ -1,6 +1,6 @@
 // Sharing the workspace over FTP: the controller's share and its toolbar switch, the address
 // shown to clients, and the program's windowless runs as child processes: `--ftp-serve` with
-// its refusals and signals, and `--exit-after` with its frame count.
+// its signals, and `--exit-after` with its frame count. Its refusals are in tests/cli.
 #include "ftp_test_support.h"
 #include "temp_home.h"
 #include "wifiscope_sim.h"
@@ -205,42 +205,6 @@ QString orbiluxProgram()
 {
     return QStringLiteral(ORBILUX_PROGRAM);
 }
-
-struct Refusal {
-    const char *name;
-    QStringList arguments; // "%DIR%" stands for an existing directory
-    const char *message;
-};
-
-class HeadlessRefusals : public ::testing::TestWithParam<Refusal> {};
-
-TEST_P(HeadlessRefusals, ExitWithTwoAndSayWhy)
-{
-    QTemporaryDir dir;
-    QStringList arguments = GetParam().arguments;
-    arguments.replaceInStrings(QStringLiteral("%DIR%"), dir.path());
-    QProcess process;
-    process.start(orbiluxProgram(), arguments);
-    ASSERT_TRUE(process.waitForFinished(kWaitMs));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(process.exitCode(), 2);
-    EXPECT_TRUE(process.readAllStandardOutput().isEmpty());
-    const QString error = QString::fromLocal8Bit(process.readAllStandardError());
-    EXPECT_TRUE(error.contains(QString::fromLatin1(GetParam().message))) << error.toStdString();
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Arguments, HeadlessRefusals,
-    ::testing::Values(
-        Refusal{"NoDirectory", {"--ftp-serve"}, "needs the directory"},
-        Refusal{
-            "MissingDirectory", {"--ftp-serve", "%DIR%/gone", "--port", "2121"}, "does not exist"},
-        Refusal{"PortZero", {"--ftp-serve", "%DIR%", "--port", "0"}, "from 1 to 65535, not \"0\""},
-        Refusal{"PortTooHigh", {"--ftp-serve=%DIR%", "--port=65536"}, "not \"65536\""},
-        Refusal{"PortNotANumber", {"--ftp-serve", "%DIR%", "--port", "ftp"}, "not \"ftp\""},
-        Refusal{"PortWithoutValue", {"--ftp-serve", "%DIR%", "--port"}, "from 1 to 65535"},
-        Refusal{"BadAddress", {"--ftp-serve", "%DIR%", "--ftp-address", "nowhere"}, "not an IP"}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 // A headless share of a fresh directory on a free port of 127.0.0.1, ready for clients.
 class HeadlessShare {

@@ -3,13 +3,9 @@
 #include "app/quit_on_signals.h"
 #include "ftp/ftp_server.h"
 
-#include "device/device_address.h"
-
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QNetworkInterface>
 
-#include <algorithm>
 #include <cstdio>
 
 namespace quelmar::viewer {
@@ -42,11 +38,6 @@ bool isEveryInterface(const QHostAddress &address)
            address == QHostAddress(QHostAddress::AnyIPv6);
 }
 
-FtpServeParse refuse(const QString &error)
-{
-    return {std::nullopt, error};
-}
-
 void printLine(std::FILE *stream, const QString &line)
 {
     std::fputs(qPrintable(line + u'\n'), stream);
@@ -62,47 +53,6 @@ QString ftpShareUrl(const QHostAddress &address, quint16 port)
     if (host.contains(u':'))
         host = u'[' + host + u']';
     return QStringLiteral("ftp://%1:%2/").arg(host).arg(port);
-}
-
-bool wantsFtpServe(const QStringList &arguments)
-{
-    for (const QString &argument : arguments) {
-        if (argument == QLatin1String("--ftp-serve") ||
-            argument.startsWith(QLatin1String("--ftp-serve=")))
-            return true;
-    }
-    return false;
-}
-
-FtpServeParse parseFtpServeOptions(const QStringList &arguments)
-{
-    FtpServeOptions options;
-    options.dir = optionValue(arguments, QStringLiteral("--ftp-serve"));
-    if (options.dir.isEmpty() || options.dir.startsWith(QLatin1String("--")))
-        return refuse(QStringLiteral("--ftp-serve needs the directory to share."));
-    const QFileInfo dir(options.dir);
-    if (!dir.exists())
-        return refuse(QStringLiteral("The directory %1 does not exist.").arg(options.dir));
-    if (!dir.isDir())
-        return refuse(QStringLiteral("%1 is not a directory.").arg(options.dir));
-
-    const bool portGiven = std::any_of(arguments.begin(), arguments.end(), [](const QString &a) {
-        return a == QLatin1String("--port") || a.startsWith(QLatin1String("--port="));
-    });
-    if (portGiven) {
-        const QString text = optionValue(arguments, QStringLiteral("--port"));
-        bool ok = false;
-        const int port = text.trimmed().toInt(&ok);
-        if (!ok || port < 1 || port > 65535)
-            return refuse(
-                QStringLiteral("The port must be a number from 1 to 65535, not \"%1\".").arg(text));
-        options.port = quint16(port);
-    }
-
-    const QString address = optionValue(arguments, QStringLiteral("--ftp-address"));
-    if (!address.isEmpty() && !options.address.setAddress(address))
-        return refuse(QStringLiteral("%1 is not an IP address.").arg(address));
-    return {options, {}};
 }
 
 int runFtpServe(const FtpServeOptions &options)

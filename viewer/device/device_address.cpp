@@ -37,27 +37,12 @@ QString DeviceAddress::streamUrl(const QString &target) const
     return urlFor(host, streamPort, target);
 }
 
-QString optionValue(const QStringList &arguments, const QString &name)
-{
-    const QString withEquals = name + u'=';
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        if (arguments[i] == name && i + 1 < arguments.size())
-            return arguments[i + 1];
-        if (arguments[i].startsWith(withEquals))
-            return arguments[i].mid(withEquals.size());
-    }
-    return {};
-}
-
-DeviceAddress DeviceAddress::fromEnvironmentAndArguments(const QStringList &arguments)
+DeviceAddress DeviceAddress::fromEnvironment(const QProcessEnvironment &environment)
 {
     DeviceAddress address;
-    applyHost(address, qEnvironmentVariable("ORBILUX_WIFI_HOST"));
-    applyPort(address.webPort, qEnvironmentVariable("ORBILUX_WIFI_WEB_PORT"));
-    applyPort(address.streamPort, qEnvironmentVariable("ORBILUX_WIFI_STREAM_PORT"));
-    applyHost(address, optionValue(arguments, QStringLiteral("--wifi-host")));
-    applyPort(address.webPort, optionValue(arguments, QStringLiteral("--wifi-web-port")));
-    applyPort(address.streamPort, optionValue(arguments, QStringLiteral("--wifi-stream-port")));
+    applyHost(address, environment.value(QStringLiteral("ORBILUX_WIFI_HOST")));
+    applyPort(address.webPort, environment.value(QStringLiteral("ORBILUX_WIFI_WEB_PORT")));
+    applyPort(address.streamPort, environment.value(QStringLiteral("ORBILUX_WIFI_STREAM_PORT")));
     return address;
 }
 

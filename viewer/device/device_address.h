@@ -2,8 +2,8 @@
 // ports of its web and picture servers, each movable for tests and the simulator.
 #pragma once
 
+#include <QProcessEnvironment>
 #include <QString>
-#include <QStringList>
 
 namespace quelmar::viewer {
 
@@ -20,13 +20,9 @@ struct DeviceAddress {
     QString webUrl(const QString &target) const;
     QString streamUrl(const QString &target) const;
 
-    // The defaults, then ORBILUX_WIFI_HOST, ORBILUX_WIFI_WEB_PORT, ORBILUX_WIFI_STREAM_PORT,
-    // then --wifi-host, --wifi-web-port, --wifi-stream-port (both "--opt value" and
-    // "--opt=value"). Unusable values are ignored.
-    static DeviceAddress fromEnvironmentAndArguments(const QStringList &arguments);
+    // The defaults, then ORBILUX_WIFI_HOST, ORBILUX_WIFI_WEB_PORT and ORBILUX_WIFI_STREAM_PORT
+    // where they hold usable values. The command line's --wifi-* options come on top.
+    static DeviceAddress fromEnvironment(const QProcessEnvironment &environment);
 };
-
-// The value of a "--name value" or "--name=value" option; empty when absent.
-QString optionValue(const QStringList &arguments, const QString &name);
 
 } // namespace quelmar::viewer
