@@ -8,6 +8,7 @@
 
 namespace quelmar::spreadsheet {
 
+// Why a file was refused or not written; off by default.
 Q_LOGGING_CATEGORY(lcSpreadsheet, "quelmar.spreadsheet", QtWarningMsg)
 
 namespace {
@@ -39,7 +40,7 @@ void SpreadSheet::open()
         return;
     ReadResult read = file_->read(path_);
     if (read.status != FileStatus::Ok) {
-        qCWarning(lcSpreadsheet) << path_ << read.detail;
+        qCInfo(lcSpreadsheet) << path_ << read.detail;
         fail(read.status, read.status == FileStatus::Foreign
                               ? QStringLiteral("Workbook holds content that cannot be kept\n")
                               : kErrorReading);
@@ -58,7 +59,7 @@ void SpreadSheet::open()
                        sheetName_ != QLatin1String(kBackupSheetName)) {
                 keptBackup_ = std::move(sheet);
             } else {
-                qCWarning(lcSpreadsheet) << path_ << "holds the sheet" << sheet.name;
+                qCInfo(lcSpreadsheet) << path_ << "holds the sheet" << sheet.name;
                 fail(FileStatus::Foreign, QStringLiteral("Workbook holds other sheets\n"));
                 return;
             }
@@ -144,7 +145,7 @@ bool SpreadSheet::commit()
 
     const QString broken = limitBroken(sheets, file_->limits());
     if (!broken.isEmpty()) {
-        qCWarning(lcSpreadsheet) << path_ << broken;
+        qCInfo(lcSpreadsheet) << path_ << broken;
         return fail(FileStatus::TooLarge, broken + QLatin1Char('\n'));
     }
     if (!file_->hasSheets() && backup_ && existed_) {
@@ -152,13 +153,13 @@ bool SpreadSheet::commit()
         QString why;
         if (!old.open(QIODevice::ReadOnly) ||
             !replaceFile(path_ + QStringLiteral(".bak"), old.readAll(), &why)) {
-            qCWarning(lcSpreadsheet) << path_ << "backup:" << why << old.errorString();
+            qCInfo(lcSpreadsheet) << path_ << "backup:" << why << old.errorString();
             return fail(FileStatus::WriteFailed, kErrorWriting);
         }
     }
     QString detail;
     if (file_->write(path_, sheets, &detail) != FileStatus::Ok) {
-        qCWarning(lcSpreadsheet) << path_ << detail;
+        qCInfo(lcSpreadsheet) << path_ << detail;
         return fail(FileStatus::WriteFailed, kErrorWriting);
     }
     fileStatus_ = FileStatus::Ok;
