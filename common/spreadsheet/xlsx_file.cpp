@@ -33,6 +33,8 @@ FileStatus XlsxFile::write(const QString &path, const std::vector<Sheet> &sheets
     const QByteArray tmpdir = QFile::encodeName(scratch.path());
     lxw_workbook_options options{};
     options.tmpdir = const_cast<char *>(tmpdir.constData());
+    // Rows go straight to the sheet file with their strings inline: no string table to sort.
+    options.constant_memory = LXW_TRUE;
     lxw_workbook *book = workbook_new_opt(built.constData(), &options);
     if (!book)
         return failed(QStringLiteral("libxlsxwriter could not start a workbook"));
