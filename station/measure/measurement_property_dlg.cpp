@@ -38,6 +38,9 @@ CMeasurementPropertyDlg::CMeasurementPropertyDlg(ShapeState *state, Prompt &prom
     export_ = new QPushButton(
         language.text(QStringLiteral("TipProperty"), QStringLiteral("Export2Excel")), this);
 
+    // Enter must not delete a shape: no button is the default one.
+    for (QPushButton *b : {delete_, deleteAll_, export_})
+        b->setAutoDefault(false);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(delete_);
     buttons->addWidget(deleteAll_);
@@ -47,8 +50,8 @@ CMeasurementPropertyDlg::CMeasurementPropertyDlg(ShapeState *state, Prompt &prom
     layout->addWidget(tabs_);
     layout->addWidget(table_, 1);
     layout->addLayout(buttons);
-    // 237 x 133 dialog units.
-    resize(440, 260);
+    // The template's 237 x 133 dialog units, a little wider so "Circumference" fits its fifth.
+    resize(520, 280);
 
     connect(tabs_, &QTabBar::currentChanged, this, [this](int tab) {
         list_.setTab(tab);
