@@ -120,6 +120,16 @@ void expectRefusedUntouched(const QString &path)
     EXPECT_EQ(readAll(path), before);
 }
 
+// The same things, put into a workbook by openpyxl and into our own .xls records.
+const auto kForeignKinds = ::testing::Values("other-sheet", "formula", "number", "bold", "merged");
+
+std::string foreignKindName(const ::testing::TestParamInfo<const char *> &info)
+{
+    std::string s(info.param);
+    std::replace(s.begin(), s.end(), '-', '_');
+    return s;
+}
+
 class ForeignXlsx : public ::testing::TestWithParam<const char *> {};
 
 TEST_P(ForeignXlsx, RefusedUntouched)
@@ -136,13 +146,7 @@ TEST_P(ForeignXlsx, RefusedUntouched)
     expectRefusedUntouched(path);
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, ForeignXlsx,
-                         ::testing::Values("other-sheet", "formula", "number", "bold", "merged"),
-                         [](const auto &info) {
-                             std::string s(info.param);
-                             std::replace(s.begin(), s.end(), '-', '_');
-                             return s;
-                         });
+INSTANTIATE_TEST_SUITE_P(Kinds, ForeignXlsx, kForeignKinds, foreignKindName);
 
 TEST(ForeignXlsx, PlainWorkbookFromAnotherWriterIsAppendedTo)
 {
@@ -225,13 +229,7 @@ TEST_P(ForeignXls, RefusedUntouched)
     expectRefusedUntouched(path);
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, ForeignXls,
-                         ::testing::Values("other-sheet", "formula", "number", "bold", "merged"),
-                         [](const auto &info) {
-                             std::string s(info.param);
-                             std::replace(s.begin(), s.end(), '-', '_');
-                             return s;
-                         });
+INSTANTIATE_TEST_SUITE_P(Kinds, ForeignXls, kForeignKinds, foreignKindName);
 
 TEST(ForeignXls, UnpatchedStreamIsAccepted)
 {
