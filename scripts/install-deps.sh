@@ -10,6 +10,7 @@ packages=(
   qt6-qpa-plugins qt6-translations-l10n libgl-dev
   libjpeg62-turbo-dev libv4l-dev libudev-dev
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev libcurl4-openssl-dev
+  libgsf-1-dev libfreexl-dev libxlsxwriter-dev libminizip-dev python3-openpyxl
   curl
   libgtest-dev libgmock-dev libbenchmark-dev
   imagemagick ffmpeg python3 xvfb xauth x11-utils
