@@ -11,7 +11,8 @@ packages=(
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev libcurl4-openssl-dev
   curl
   libgtest-dev libgmock-dev libbenchmark-dev
-  imagemagick ffmpeg python3 xvfb xauth x11-utils
+  imagemagick ffmpeg poppler-utils python3 xvfb xauth x11-utils
+  xdg-utils
   fonts-dejavu-core
 )
 
