@@ -13,7 +13,8 @@ packages=(
   libgsf-1-dev libfreexl-dev libxlsxwriter-dev libminizip-dev python3-openpyxl
   curl
   libgtest-dev libgmock-dev libbenchmark-dev
-  imagemagick ffmpeg python3 xvfb xauth x11-utils
+  imagemagick ffmpeg poppler-utils python3 xvfb xauth x11-utils
+  xdg-utils
   fonts-dejavu-core
   desktop-file-utils appstream man-db
 )

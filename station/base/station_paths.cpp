@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace quelmar::station {
@@ -19,7 +21,19 @@ QString ensured(const QString &dir)
     return dir;
 }
 
+QString ensuredPrivate(const QString &dir)
+{
+    makePrivateDir(dir);
+    return dir;
+}
+
 } // namespace
+
+bool makePrivateDir(const QString &dir)
+{
+    return QDir().mkpath(dir) && QFileInfo(dir).isDir() &&
+           QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
 
 QString StationPaths::shareDir()
 {
@@ -48,6 +62,15 @@ QString StationPaths::documentsDir()
     if (docs.isEmpty())
         docs = QDir::homePath() + QStringLiteral("/Documents");
     return ensured(docs);
+}
+
+QString StationPaths::cacheDir()
+{
+    const QString home = homeOverride();
+    if (!home.isEmpty())
+        return ensuredPrivate(home + QStringLiteral("/cache"));
+    return ensuredPrivate(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                          QStringLiteral("/ScopeDesk"));
 }
 
 } // namespace quelmar::station

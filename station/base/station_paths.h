@@ -7,6 +7,9 @@
 
 namespace quelmar::station {
 
+// Creates `dir` when missing and lets only its owner in; false when it is no directory then.
+bool makePrivateDir(const QString &dir);
+
 class StationPaths {
 public:
     // Read-only resources (language files, the companion player) of the running program.
@@ -16,6 +19,10 @@ public:
     static QString configDir();
     // Directory that holds the workspace root ("Quelmar files2"); created when missing.
     static QString documentsDir();
+    // Private per-user directory (owner only) for the station's throw-away copies: the JPEG
+    // copies of mailed BMP pictures and the print file. Nothing else is kept there, so the
+    // station may clear it; created when missing.
+    static QString cacheDir();
 
     static QString configFile(const QString &name) { return configDir() + u'/' + name; }
     static QString settingsStoreFile() { return configFile(QStringLiteral("settings.reg")); }

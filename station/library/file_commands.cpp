@@ -3,6 +3,7 @@
 #include "base/language.h"
 #include "base/prompt.h"
 #include "library/folder_files.h"
+#include "library/picture_print.h"
 #include "library/small_picture_wnd.h"
 #include "library/video_player.h"
 #include "library/workspace.h"
@@ -335,6 +336,26 @@ void FileCommands::deleteAll()
     }
     strip_.shown().clear();
     strip_.Redraw();
+}
+
+void FileCommands::print()
+{
+    const QString selected = strip_.GetSelected();
+    if (selected.isEmpty() || !isPicturePath(selected)) {
+        warn(c_.messageTitle,
+             text(QStringLiteral("SelectFile"), QStringLiteral("Please select a picture")));
+        return;
+    }
+    if (c_.print)
+        c_.print->printFile(selected);
+}
+
+QString FileCommands::fileToMail()
+{
+    const QString selected = selectedOrWarn(QStringLiteral("Please select a picture or video"));
+    if (selected.isEmpty() || isPicturePath(selected))
+        return selected;
+    return removeTmp(selected);
 }
 
 } // namespace quelmar::station

@@ -11,6 +11,7 @@ namespace quelmar::station {
 
 class CSmallPictureWnd;
 class Language;
+class PicturePrint;
 class Prompt;
 class VideoPlayer;
 struct CurrentFolder;
@@ -24,6 +25,7 @@ public:
         VideoPlayer *player = nullptr; // may be null: videos are not played
         QString folderPathFile;        // the player's hand-over file
         QString proposedDir;           // where save dialogs start
+        PicturePrint *print = nullptr; // may be null: nothing is printed
     };
 
     enum class Opened { Nothing, Picture, Video };
@@ -37,6 +39,11 @@ public:
     void saveAll();
     void deleteSelected();
     void deleteAll();
+    // Prints the selected picture; a video is no picture to print.
+    void print();
+    // The file to mail for the selection (a picture's full-size file or the video itself), or
+    // empty after the "SelectFile" message.
+    QString fileToMail();
 
     // Copies the selected item to `destination`, converting a picture between BMP and JPEG by
     // the destination's extension; false after telling the user why.

@@ -5,8 +5,11 @@
 #include "base/prompt.h"
 #include "library/folder_files.h"
 #include "library/folder_property_dlg.h"
+#include "library/mail_command.h"
 #include "library/manager_folder_dlg.h"
 #include "library/new_folder_dlg.h"
+#include "library/picture_print.h"
+#include "library/send_mail_dlg.h"
 #include "library/small_picture_wnd.h"
 #include "library/strip_tabs.h"
 
@@ -29,6 +32,11 @@ MediaLibrary::MediaLibrary(Context context, QWidget *canvas)
     connect(strip_, &CSmallPictureWnd::itemActivated, this, &MediaLibrary::openSelected);
     connect(strip_, &CSmallPictureWnd::contextMenuRequested, this, &MediaLibrary::showContextMenu);
 
+    print_ = std::make_unique<PicturePrint>(
+        PicturePrint::Context{c_.prompt, c_.messageTitle, c_.printer, c_.workDir});
+    mail_ = std::make_unique<MailCommand>(
+        MailCommand::Context{c_.prompt, c_.language, c_.messageTitle, c_.mail, c_.workDir});
+
     FileCommands::Context fc;
     fc.prompt = c_.prompt;
     fc.language = c_.language;
@@ -36,19 +44,11 @@ MediaLibrary::MediaLibrary(Context context, QWidget *canvas)
     fc.player = c_.player;
     fc.folderPathFile = c_.folderPathFile;
     fc.proposedDir = c_.documentsDir;
+    fc.print = print_.get();
     commands_ = std::make_unique<FileCommands>(fc, *strip_, workspace_.current());
 
     contextMenu_ = new QMenu(canvas);
-    const auto entry = [this](const char *key, const char *fallback, int id) {
-        const QString text =
-            c_.language->text(QString::fromLatin1(key), QString::fromUtf8(fallback));
-        contextMenu_->addAction(text, this, [this, id] { onCommand(id); });
-    };
-    entry("Open", "Open...", cmd::Open);
-    entry("TipSave", "Save", cmd::SaveAs);
-    entry("SaveAll", "Save All", cmd::SaveAll);
-    entry("Delete", "Delete...", cmd::Delete);
-    entry("DeleteAll", "Delete All", cmd::DeleteAll);
+    fillContextMenu();
 }
 
 MediaLibrary::~MediaLibrary() = default;
@@ -79,6 +79,12 @@ bool MediaLibrary::onCommand(int id)
         return true;
     case cmd::DeleteAll:
         commands_->deleteAll();
+        return true;
+    case cmd::Print:
+        commands_->print();
+        return true;
+    case cmd::EMail:
+        email();
         return true;
     default:
         return false;
@@ -247,9 +253,22 @@ void MediaLibrary::openSelected()
         Q_EMIT openPictureRequested(picture);
 }
 
-void MediaLibrary::showContextMenu(QPoint globalPos)
+void MediaLibrary::email()
 {
-    // Built at every opening, so a language chosen meanwhile shows at once.
+    const QString file = commands_->fileToMail();
+    if (file.isEmpty())
+        return;
+    CSendMailDlg dialog(*mail_, file, *c_.language, folderBox_->window());
+    c_.prompt->runDialog(dialog);
+}
+
+bool MediaLibrary::printFile(const QString &path)
+{
+    return print_->printFile(path);
+}
+
+void MediaLibrary::fillContextMenu()
+{
     contextMenu_->clear();
     const auto entry = [this](const char *key, const char *fallback, int id) {
         const QString text =
@@ -261,6 +280,15 @@ void MediaLibrary::showContextMenu(QPoint globalPos)
     entry("SaveAll", "Save All", cmd::SaveAll);
     entry("Delete", "Delete...", cmd::Delete);
     entry("DeleteAll", "Delete All", cmd::DeleteAll);
+    contextMenu_->addSeparator();
+    entry("Print", "Print", cmd::Print);
+    entry("EMail", "E-Mail", cmd::EMail);
+}
+
+void MediaLibrary::showContextMenu(QPoint globalPos)
+{
+    // Filled at every opening, so a language chosen meanwhile shows at once.
+    fillContextMenu();
     contextMenu_->popup(globalPos);
 }
 

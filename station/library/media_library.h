@@ -17,6 +17,10 @@ namespace quelmar::station {
 
 class CSmallPictureWnd;
 class Language;
+class MailCommand;
+class MailHandOver;
+class PicturePrint;
+class Printer;
 class Prompt;
 class StripTabs;
 class VideoPlayer;
@@ -31,6 +35,9 @@ public:
         VideoPlayer *player = nullptr; // may be null
         QString documentsDir;
         QString folderPathFile;
+        MailHandOver *mail = nullptr; // may be null: no mail system
+        Printer *printer = nullptr;   // may be null: no printer
+        QString workDir;              // private directory for mail copies and "print.bmp"
     };
 
     // The folder box, the tabs and the strip are made as children of `canvas`.
@@ -59,6 +66,12 @@ public:
     void newFolder();
     void manageFolders();
     void showFolderProperty();
+    // Mails the selected file through the mail window.
+    void email();
+    // Prints a picture file on one page; the photo window prints its file through this.
+    bool printFile(const QString &path);
+    // The strip's context menu as it was last opened.
+    QMenu *contextMenu() const { return contextMenu_; }
 
 Q_SIGNALS:
     // A picture of the strip is to be shown in the photo window.
@@ -70,6 +83,7 @@ private:
     void onFolderChosen(int index);
     void openSelected();
     void showContextMenu(QPoint globalPos);
+    void fillContextMenu();
 
     Context c_;
     Workspace workspace_;
@@ -77,6 +91,8 @@ private:
     StripTabs *tabs_ = nullptr;
     CSmallPictureWnd *strip_ = nullptr;
     QMenu *contextMenu_ = nullptr;
+    std::unique_ptr<PicturePrint> print_;
+    std::unique_ptr<MailCommand> mail_;
     std::unique_ptr<FileCommands> commands_;
     int reloadCount_ = 0;
 };

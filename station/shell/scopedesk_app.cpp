@@ -1,5 +1,7 @@
 #include "shell/scopedesk_app.h"
 
+#include "library/mail_hand_over.h"
+#include "library/printer.h"
 #include "library/video_player.h"
 #include "shell/qt_sound_player.h"
 #include "shell/scopedesk_dlg.h"
@@ -24,6 +26,8 @@ struct CScopeDeskApp::Parts {
     WidgetPrompt prompt;
     QtSoundPlayer sound;
     CompanionPlayer player;
+    XdgEmailHandOver mail;
+    DefaultPrinter printer;
     std::unique_ptr<CameraBackend> cameras;
     std::unique_ptr<DeviceMonitor> monitor;
 };
@@ -52,6 +56,8 @@ int CScopeDeskApp::run(const ScopeDeskOptions &options)
     services.prompt = &parts_->prompt;
     services.sound = &parts_->sound;
     services.player = &parts_->player;
+    services.mail = &parts_->mail;
+    services.printer = &parts_->printer;
     services.cameras = parts_->cameras.get();
     services.deviceMonitor = parts_->monitor.get();
 

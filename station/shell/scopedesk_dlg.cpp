@@ -137,6 +137,9 @@ void CScopeDeskDlg::buildLayout()
     media.player = services_.player;
     media.documentsDir = StationPaths::documentsDir();
     media.folderPathFile = StationPaths::folderPathFile();
+    media.mail = services_.mail;
+    media.printer = services_.printer;
+    media.workDir = StationPaths::cacheDir();
     library_ = new MediaLibrary(media, canvas_);
     library_->folderBox()->setGeometry(12, 35, 162, 24);
     library_->tabs()->setGeometry(10, 68, 162, 36);

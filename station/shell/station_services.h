@@ -9,6 +9,8 @@ class DeviceMonitor;
 
 namespace quelmar::station {
 
+class MailHandOver;
+class Printer;
 class Prompt;
 class SoundPlayer;
 class VideoPlayer;
@@ -19,6 +21,8 @@ struct StationServices {
     DeviceMonitor *deviceMonitor = nullptr; // may be null: no device notices
     CameraBackend *cameras = nullptr;       // may be null: never connected
     VideoPlayer *player = nullptr;          // may be null: videos are not played
+    MailHandOver *mail = nullptr;           // may be null: no mail system
+    Printer *printer = nullptr;             // may be null: no printer
 };
 
 } // namespace quelmar::station

@@ -28,15 +28,6 @@ protected:
     }
 
     void selectFirst() { strip().HitTest(thumbnailCell(0, strip().clientSize()).center()); }
-
-    QString identify(const QString &path)
-    {
-        int rc = -1;
-        const QByteArray out =
-            runTool(QStringLiteral("/usr/bin/identify"),
-                    {QStringLiteral("-format"), QStringLiteral("%m %w %h"), path}, &rc);
-        return rc == 0 ? QString::fromLatin1(out) : QString();
-    }
 };
 
 TEST_F(FileCommandsTest, WithoutASelectionEachCommandSaysSoAndDoesNothing)
@@ -47,6 +38,8 @@ TEST_F(FileCommandsTest, WithoutASelectionEachCommandSaysSoAndDoesNothing)
         {cmd::SaveAll, "Please select an image or video"},
         {cmd::Delete, "Please select an image or video"},
         {cmd::DeleteAll, "Please select an image or video"},
+        {cmd::EMail, "Please select a picture or video"},
+        {cmd::Print, "Please select a picture"},
     };
     for (const auto &[id, text] : cases) {
         prompt.answers = {PromptAnswer::Yes};
@@ -55,6 +48,8 @@ TEST_F(FileCommandsTest, WithoutASelectionEachCommandSaysSoAndDoesNothing)
         EXPECT_EQ(prompt.messages.back().icon, PromptIcon::Warning);
     }
     EXPECT_TRUE(prompt.fileRequests.empty());
+    EXPECT_TRUE(mail.attachments.empty());
+    EXPECT_TRUE(printer.documentNames.empty());
     EXPECT_EQ(QDir(library->current().pictureDir).entryList(QDir::Files).size(), 2);
 }
 

@@ -5,6 +5,7 @@
 #include "library/media_library.h"
 #include "library/small_picture_wnd.h"
 #include "library/video_player.h"
+#include "mail_print_doubles.h"
 #include "scripted_prompt.h"
 #include "temp_home.h"
 
@@ -37,6 +38,9 @@ protected:
     ScriptedPrompt prompt;
     station::Language language;
     RecordingPlayer player;
+    RecordingMail mail;
+    station::MailHandOver *mailSystem = &mail; // null: the station has no mail system
+    PdfPrinter printer;
     QWidget canvas;
     station::MediaLibrary *library = nullptr; // owned by canvas
 
@@ -52,6 +56,10 @@ protected:
         c.player = &player;
         c.documentsDir = home.path();
         c.folderPathFile = home.file(QStringLiteral("folderpath.txt"));
+        c.mail = mailSystem;
+        c.printer = &printer;
+        c.workDir = cacheDir();
+        printer.outputFile = home.file(QStringLiteral("printed.pdf"));
         player.handOverFile = c.folderPathFile;
         library = new station::MediaLibrary(c, &canvas);
         library->strip()->setGeometry(12, 110, 162, 430);
@@ -60,6 +68,17 @@ protected:
     station::CSmallPictureWnd &strip() { return *library->strip(); }
     QString root() const { return home.path() + QStringLiteral("/Quelmar files2"); }
     QString folder(const QString &name) const { return root() + u'/' + name; }
+    QString cacheDir() const { return home.file(QStringLiteral("cache")); }
+
+    // "FORMAT WIDTH HEIGHT" of a picture file as ImageMagick reads it; empty when it cannot.
+    static QString identify(const QString &path)
+    {
+        int rc = -1;
+        const QByteArray out =
+            runTool(QStringLiteral("/usr/bin/identify"),
+                    {QStringLiteral("-format"), QStringLiteral("%m %w %h"), path}, &rc);
+        return rc == 0 ? QString::fromLatin1(out) : QString();
+    }
 
     static Frame testPicture(int width, int height)
     {

@@ -6,6 +6,7 @@
 #include "capture/preview_widget.h"
 #include "library/media_library.h"
 #include "library/small_picture_wnd.h"
+#include "library/thumbnail_lists.h"
 #include "main_window_fixture.h"
 #include "measure/calibration.h"
 #include "measure/pen_dlg.h"
@@ -14,10 +15,12 @@
 #include "shell/tool_records.h"
 
 #include <camera/device_monitor.h>
+#include <image/jpeg_codec.h>
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QDir>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -128,8 +131,9 @@ TEST_F(MainWindowTest, OnAnEnglishSystemEveryPlaceShowsItsOwnDefault)
     EXPECT_EQ(textsOf(liveToolMenu(*window)),
               (QStringList{"Undo", "Redo", "Delete All", "Crosshair", "Scale line", "circle Grid",
                            "Settings", "Export2Excel"}));
-    EXPECT_EQ(textsOf(stripContextMenu(*window)),
-              (QStringList{"Open...", "save", "Save All", "Delete...", "Delete All"}));
+    EXPECT_EQ(
+        textsOf(stripContextMenu(*window)),
+        (QStringList{"Open...", "save", "Save All", "Delete...", "Delete All", "Print", "E-Mail"}));
 
     window->onCommand(cmd::TakePicture);
     window->onCommand(cmd::TimeLapse);
@@ -174,6 +178,31 @@ TEST_F(MainWindowTest, RebuildingTheMenusLeavesNoOldMenusBehind)
     for (QMenu *m : window->findChildren<QMenu *>())
         m->close();
     EXPECT_EQ(counts(), before);
+}
+
+// The E-Mail button and the strip's Print entry reach the library; this window has neither a
+// mail system nor a printer.
+TEST_F(MainWindowTest, EMailButtonAndPrintEntryWorkOnTheSelectedFile)
+{
+    const QString tmp = home.file(QStringLiteral("Quelmar files2/Default/Picture/tmp"));
+    QDir().mkpath(tmp);
+    quelmar::Frame picture(64, 48);
+    quelmar::writeJpeg(tmp + QStringLiteral("/Still_N0001.jpg"), picture.view());
+    quelmar::writeJpeg(tmp + QStringLiteral("/../Still_N0001.jpg"), picture.view());
+    open();
+    window->button(cmd::EMail)->click();
+    EXPECT_EQ(prompt.lastText(), QStringLiteral("Please select a picture or video"));
+
+    CSmallPictureWnd *strip = window->library()->strip();
+    ASSERT_TRUE(strip->HitTest(thumbnailCell(0, strip->clientSize()).center()));
+    prompt.onDialog = [](QDialog &dialog) { return dialog.exec(); };
+    window->button(cmd::EMail)->click();
+    EXPECT_EQ(prompt.lastText(), QStringLiteral("Unable to load the mail system."));
+    for (QAction *a : stripContextMenu(*window)->actions())
+        if (a->text() == QStringLiteral("Print"))
+            a->trigger();
+    EXPECT_EQ(prompt.lastText(), QStringLiteral("No printer found!"));
+    EXPECT_EQ(prompt.messages.size(), 3u);
 }
 
 TEST_F(MainWindowTest, StillAndTimeLapseOutsideThePreviewStateWarnWithTheirOwnDefaults)
