@@ -8,6 +8,7 @@
 #include "capture/sample_grabber_cb.h"
 #include "capture/still_capture.h"
 #include "capture/video_cap_wnd.h"
+#include "capture/video_recording.h"
 #include "library/image_operations.h"
 #include "library/media_library.h"
 #include "library/small_picture_wnd.h"
@@ -91,6 +92,7 @@ CScopeDeskDlg::CScopeDeskDlg(StationServices services, QWidget *parent)
             this, [this, fromButton] { onStillMessage(fromButton); }, Qt::QueuedConnection);
     };
     grabber_ = std::make_unique<CSampleGrabberCB>(std::move(wiring));
+    wireRecording();
 
     debouncer_ = new DeviceChangeDebouncer(this);
     connect(debouncer_, &DeviceChangeDebouncer::recheck, this, &CScopeDeskDlg::recheckDevices);
@@ -278,6 +280,7 @@ void CScopeDeskDlg::updateCaptureSizeLabel()
 void CScopeDeskDlg::recheckDevices()
 {
     ++recheckCount_;
+    recording_->closeRecording();
     captureState_.frameDrawn = false;
     if (capture_)
         capture_->ReleaseAll();
@@ -308,10 +311,15 @@ void CScopeDeskDlg::onCommand(int id)
     case cmd::TakePicture:
         requestStill();
         break;
+    case cmd::TakeVideo:
+        recording_->onRecordCommand();
+        break;
     case cmd::TimeLapse:
         if (!isInPreviewState())
             warn(QStringLiteral("BrowseToCamera"),
                  QStringLiteral("Please select a picture or video"));
+        else
+            runTimeLapse();
         break;
     case cmd::HighResolution:
     case cmd::LowResolution: {
@@ -391,6 +399,7 @@ void CScopeDeskDlg::togglePreview()
         preview->setCheckedFlag(false);
         capture_->Stop();
     } else {
+        recording_->closeRecording();
         preview->setCheckedFlag(true);
         capture_->Run();
     }
@@ -436,14 +445,17 @@ void CScopeDeskDlg::onStillMessage(bool fromButton)
         capture_->Restart();
 }
 
-void CScopeDeskDlg::setCaptureSize(QSize size)
+bool CScopeDeskDlg::setCaptureSize(QSize size)
 {
     if (!capture_ || !connected_)
-        return;
-    capture_->SetCaptureSize(size.width(), size.height());
+        return false;
+    // A recording holds frames of one size only.
+    recording_->closeRecording();
+    const bool ok = capture_->SetCaptureSize(size.width(), size.height());
     captureSize_ = QSize(captureState_.captureWidth, captureState_.captureHeight);
     updateCaptureSizeLabel();
     preview_->update();
+    return ok;
 }
 
 void CScopeDeskDlg::onImageOperation(int id)
@@ -472,7 +484,7 @@ void CScopeDeskDlg::syncOperationButtons()
 
 void CScopeDeskDlg::onHotKey(int key)
 {
-    switch (hotKeyAction(key, recording_, fullScreen_)) {
+    switch (hotKeyAction(key, isRecording(), fullScreen_)) {
     case HotKeyAction::TakePicture:
         onCommand(cmd::TakePicture);
         break;
@@ -502,7 +514,7 @@ bool CScopeDeskDlg::eventFilter(QObject *watched, QEvent *event)
     if (!w || w->window() != this)
         return false;
     const int key = static_cast<QKeyEvent *>(event)->key();
-    const HotKeyAction action = hotKeyAction(key, recording_, fullScreen_);
+    const HotKeyAction action = hotKeyAction(key, isRecording(), fullScreen_);
     if (action == HotKeyAction::None)
         return false;
     onHotKey(key);
@@ -562,6 +574,7 @@ void CScopeDeskDlg::releaseAll()
     if (released_)
         return;
     released_ = true;
+    recording_->closeRecording();
     if (capture_)
         capture_->ReleaseAll();
     connected_ = false;

@@ -32,6 +32,7 @@ class ImageOperations;
 class MediaLibrary;
 class MeasureScale;
 class PreviewWidget;
+class VideoRecording;
 
 class CScopeDeskDlg : public QMainWindow {
     Q_OBJECT
@@ -48,7 +49,7 @@ public:
     bool isRecordDown() const;
     bool isInPreviewState() const { return isPreviewDown() || isRecordDown(); }
     bool isFullScreenMode() const { return fullScreen_; }
-    bool isRecording() const { return recording_; }
+    bool isRecording() const;
     int sensorClass() const { return sensorClass_; }
     int recheckCount() const { return recheckCount_; }
 
@@ -63,6 +64,7 @@ public:
     QString magnificationText() const;
     MediaLibrary *library() const { return library_; }
     MeasureScale &measureScale() { return *measureScale_; }
+    VideoRecording &recording() { return *recording_; }
 
     void enterFullScreen();
     void leaveFullScreen();
@@ -92,7 +94,11 @@ private:
     void requestStill();
     void releaseAll();
     void onStillMessage(bool fromButton);
-    void setCaptureSize(QSize size);
+    bool setCaptureSize(QSize size);
+    // Recording and time-lapse (scopedesk_recording.cpp).
+    void wireRecording();
+    void runTimeLapse();
+    void showStatusBriefly(const QString &text);
     void onImageOperation(int id);
     void syncOperationButtons();
     void releaseToolButtons();
@@ -112,7 +118,6 @@ private:
     QString escapeHint_;
     bool connected_ = false;
     bool fullScreen_ = false;
-    bool recording_ = false;
     bool released_ = false;
     int sensorClass_ = 0;
     QSize captureSize_;
@@ -135,7 +140,8 @@ private:
     FrameHooks hooks_;
     std::unique_ptr<ImageOperations> operations_;
     std::unique_ptr<CSampleGrabberCB> grabber_;
-    std::unique_ptr<CVideoCapWnd> capture_; // declared last: stopped first on destruction
+    std::unique_ptr<VideoRecording> recording_; // closed after the capture has stopped
+    std::unique_ptr<CVideoCapWnd> capture_;     // declared last: stopped first on destruction
 };
 
 } // namespace quelmar::station
