@@ -50,6 +50,7 @@ std::optional<std::int64_t> FramePositions::place(double sampleTime, double arri
     if (position <= last_)
         return std::nullopt;
     last_ = position;
+    lastSeconds_ = seconds;
     return position;
 }
 
@@ -98,6 +99,7 @@ void AviRecorder::begin(std::unique_ptr<VideoSink> sink, QSize size, int rate)
     for (auto *counter : {&offered_, &written_, &dropped_, &skipped_, &refused_, &failed_})
         *counter = 0;
     lastPosition_ = -1;
+    lastSeconds_ = 0;
     error_.clear();
     writer_ = std::thread(&AviRecorder::run, this);
     accepting_ = true;
@@ -135,6 +137,7 @@ void AviRecorder::write(FrameView frame, double sampleTime)
     Slot &slot = slots_[std::size_t(index)];
     std::memcpy(slot.pixels.data(), frame.data, frame.byteCount());
     slot.position = *position;
+    slot.seconds = positions_->lastSeconds();
     {
         std::lock_guard lock(queueMutex_);
         ring_[std::size_t((head_ + queued_) % int(ring_.size()))] = index;
@@ -161,6 +164,7 @@ void AviRecorder::run()
         if (sink_->write(frame, slot.position)) {
             written_.fetch_add(1, std::memory_order_relaxed);
             lastPosition_ = slot.position;
+            lastSeconds_ = slot.seconds;
         } else {
             failed_.fetch_add(1, std::memory_order_relaxed);
             if (error_.isEmpty())
@@ -200,6 +204,7 @@ RecordingCounts AviRecorder::counts() const
     c.refused = refused_;
     c.failed = failed_;
     c.lastPosition = lastPosition_;
+    c.lastSeconds = lastSeconds_;
     if (!writer_.joinable())
         c.error = error_;
     return c;

@@ -59,6 +59,8 @@ public:
     // restarted); `arrival` is when it reached the callback on a steady clock, in seconds.
     std::optional<std::int64_t> place(double sampleTime, double arrival);
     std::int64_t last() const { return last_; }
+    // Seconds from the first frame to the last frame placed.
+    double lastSeconds() const { return lastSeconds_; }
 
 private:
     int rate_;
@@ -67,6 +69,7 @@ private:
     double firstArrival_ = 0; // arrival of the first frame
     double lastSample_ = 0;   // to see a new stream begin
     std::int64_t last_ = -1;
+    double lastSeconds_ = 0;
 };
 
 struct RecordingCounts {
@@ -77,7 +80,8 @@ struct RecordingCounts {
     std::int64_t refused = 0; // of another size than the recording's
     std::int64_t failed = 0;  // the sink could not write them
     std::int64_t lastPosition = -1;
-    QString error; // why the sink failed, first failure
+    double lastSeconds = 0; // capture time of the last frame written, after the first
+    QString error;          // why the sink failed, first failure
 };
 
 class AviRecorder {
@@ -109,6 +113,7 @@ private:
     struct Slot {
         std::vector<std::uint8_t> pixels;
         std::int64_t position = 0;
+        double seconds = 0;
     };
     void run();
 
@@ -130,6 +135,7 @@ private:
     std::atomic<bool> accepting_{false};
     std::atomic<std::int64_t> offered_{0}, written_{0}, dropped_{0}, skipped_{0}, refused_{0},
         failed_{0}, lastPosition_{-1};
+    std::atomic<double> lastSeconds_{0};
     QString error_; // writer thread until joined
 };
 

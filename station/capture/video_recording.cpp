@@ -144,6 +144,7 @@ bool VideoRecording::start()
         return false;
     }
     fileName_ = path;
+    rate_ = settings.rate;
     recorder_.begin(std::make_unique<AviWriterSink>(std::move(writer)),
                     QSize(settings.width, settings.height), settings.rate);
     return true;

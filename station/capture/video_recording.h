@@ -81,7 +81,10 @@ public:
     int elapsed() const { return elapsed_; }
     int timeLimit() const { return limit_; }
     const QTimer &clock() const { return clock_; }
+    // The counts of the last recording closed, and of the running one so far.
     RecordingCounts lastCounts() const { return lastCounts_; }
+    RecordingCounts liveCounts() const { return recorder_.counts(); }
+    int streamRate() const { return rate_; }
 
     // Command 1006 (button, F3 while idle, F4 while recording).
     void onRecordCommand();
@@ -139,6 +142,7 @@ private:
     bool fileOpen_ = false;
     int limit_ = 0;
     int elapsed_ = 0;
+    int rate_ = 0; // positions a second of the running or last recording
     RecordingCounts lastCounts_;
 };
 

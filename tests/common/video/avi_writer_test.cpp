@@ -3,6 +3,7 @@
 // failures of each opening step, and a writer killed mid-recording.
 #include "video/avi_writer.h"
 
+#include "file_size_limit.h"
 #include "temp_home.h"
 #include "video_probe.h"
 
@@ -21,7 +22,6 @@
 #include <cmath>
 #include <cstring>
 #include <signal.h>
-#include <sys/resource.h>
 
 namespace quelmar {
 namespace {
@@ -236,28 +236,7 @@ TEST(AviWriter, EncodersListUncompressedFirst)
         EXPECT_TRUE(available(codec)) << int(codec);
 }
 
-// Keeps the size of files this process writes below `bytes` while it lives, so a header
-// write fails as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        signal(SIGXFSZ, previous_);
-    }
-
-private:
-    rlimit saved_{};
-    sighandler_t previous_ = SIG_DFL;
-};
+using test::FileSizeLimit;
 
 struct FailureCase {
     const char *name;
