@@ -42,6 +42,7 @@ bench: build
 	@bash bench/startup.sh
 	@bash bench/wifi_endtoend.sh
 	@bash bench/ftp_throughput.sh
+	@bash bench/record_endtoend.sh
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

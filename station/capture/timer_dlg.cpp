@@ -3,6 +3,7 @@
 #include "base/language.h"
 #include "base/prompt.h"
 
+#include <QBoxLayout>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -50,7 +51,9 @@ CTimerDlg::CTimerDlg(Context context, QWidget *parent) : QDialog(parent), c_(std
     connect(cancel_, &QPushButton::clicked, this, &CTimerDlg::reject);
     connect(count_, &QSpinBox::editingFinished, this, &CTimerDlg::showEstimate);
 
-    auto *grid = new QGridLayout(this);
+    auto *layout = new QVBoxLayout(this);
+    auto *grid = new QGridLayout;
+    layout->addLayout(grid);
     const auto label = [this](const char *key, const char *fallback) {
         return new QLabel(text(key, fallback), this);
     };
@@ -79,8 +82,11 @@ CTimerDlg::CTimerDlg(Context context, QWidget *parent) : QDialog(parent), c_(std
     grid->addWidget(label("Completed", "Completed"), 3, 0);
     grid->addWidget(counter_, 3, 1);
     grid->addWidget(label("Frame", "Frame"), 3, 2);
-    grid->addWidget(start_, 4, 9, 1, 1);
-    grid->addWidget(cancel_, 4, 11, 1, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(start_);
+    buttons->addWidget(cancel_);
+    layout->addLayout(buttons);
     showEstimate();
 }
 
