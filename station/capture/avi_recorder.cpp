@@ -79,15 +79,10 @@ void AviRecorder::begin(std::unique_ptr<VideoSink> sink, QSize size, int rate)
     size_ = size;
     positions_ = std::make_unique<FramePositions>(rate);
     origin_ = std::chrono::steady_clock::now();
-    const int count = capacityFor(size);
     const std::size_t bytes = std::size_t(size.width()) * std::size_t(size.height()) * 3;
-    if (slots_.size() != std::size_t(count) ||
-        (!slots_.empty() && slots_.front().pixels.size() != bytes)) {
-        slots_.clear();
-        slots_.resize(std::size_t(count));
-        for (Slot &slot : slots_)
-            slot.pixels.resize(bytes); // touched now, so no page fault costs the capture thread
-    }
+    slots_.resize(std::size_t(capacityFor(size)));
+    for (Slot &slot : slots_)
+        slot.pixels.resize(bytes); // touched now, so no page fault costs the capture thread
     free_.clear();
     free_.reserve(slots_.size());
     for (int i = int(slots_.size()) - 1; i >= 0; --i)
@@ -191,6 +186,9 @@ RecordingCounts AviRecorder::end()
             error_ = sink_->error();
         sink_.reset();
     }
+    // The queue's buffers are large; an idle station does not keep them.
+    slots_.clear();
+    slots_.shrink_to_fit();
     return counts();
 }
 

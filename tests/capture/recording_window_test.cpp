@@ -8,6 +8,7 @@
 #include "capture/avi_setting_dlg.h"
 #include "capture/compressor_dlg.h"
 #include "capture/preview_widget.h"
+#include "capture/video_cap_wnd.h"
 #include "capture/video_recording.h"
 #include "file_size_limit.h"
 #include "library/media_library.h"
@@ -364,6 +365,42 @@ TEST(AviStartFailureMessage, NamesTheFormatProblem)
         QStringLiteral("Unsupport compressed format"));
     EXPECT_EQ(aviStartFailureMessage({AviStage::StreamFormat, -22, {}, AviFormatProblem::Bad}).text,
               QStringLiteral("Bad compresse format"));
+}
+
+// The Preview button while recording closes the file, stops the clock and shows the live
+// picture; the clock left running would later toggle the preview off by itself.
+TEST_F(RecordingWindowTest, PreviewButtonClosesTheRecordingAndItsClock)
+{
+    answerSettings();
+    window->onCommand(cmd::TakeVideo);
+    ASSERT_TRUE(waitForWritten(2));
+    recording().onClockTick();
+    window->onCommand(cmd::Preview);
+    EXPECT_FALSE(window->isRecording());
+    EXPECT_TRUE(window->isPreviewDown());
+    EXPECT_FALSE(window->isRecordDown());
+    EXPECT_FALSE(recording().clock().isActive());
+    EXPECT_TRUE(window->capture()->isRunning());
+    EXPECT_EQ(listedVideos().size(), 1);
+}
+
+// A disk that fills up mid-recording: the recording runs on, and its close says what happened.
+TEST_F(RecordingWindowTest, WriteErrorIsReportedWhenTheRecordingCloses)
+{
+    answerSettings();
+    {
+        const test::FileSizeLimit diskFull(256 * 1024); // the headers fit, no 640 x 480 frame
+        window->onCommand(cmd::TakeVideo);
+        ASSERT_TRUE(window->isRecording());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return recording().liveCounts().failed >= 2; }, 10000));
+        window->onCommand(cmd::TakeVideo);
+    }
+    EXPECT_FALSE(window->isRecording());
+    EXPECT_TRUE(recording().lastCounts().error.contains(QStringLiteral("too large")))
+        << recording().lastCounts().error.toStdString();
+    EXPECT_TRUE(window->preview()->statusText().startsWith(
+        QStringLiteral("The video could not be written completely: ")))
+        << window->preview()->statusText().toStdString();
 }
 
 // A camera pulled out mid-recording: the device re-check closes the file properly first.
