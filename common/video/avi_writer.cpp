@@ -158,6 +158,24 @@ struct AviWriter::Impl {
         return at;
     }
 
+    // Hands every packet the encoder has ready to the muxer.
+    int writeEncoded()
+    {
+        for (;;) {
+            int status = avcodec_receive_packet(encoder.get(), packet.get());
+            if (status == AVERROR(EAGAIN) || status == AVERROR_EOF)
+                return 0;
+            if (status < 0)
+                return status;
+            av_packet_rescale_ts(packet.get(), encoder->time_base, stream->time_base);
+            packet->stream_index = 0;
+            status = av_write_frame(format.get(), packet.get());
+            av_packet_unref(packet.get());
+            if (status < 0)
+                return status;
+        }
+    }
+
     // The code of a failed write, which FFmpeg's buffered I/O may only remember.
     int pendingError() const
     {
@@ -453,23 +471,8 @@ bool AviWriter::write(FrameView frame, std::int64_t position)
             impl.picture->quality = impl.encoder->global_quality;
             status = avcodec_send_frame(impl.encoder.get(), impl.picture.get());
         }
-        while (status >= 0) {
-            ffmpeg::PacketPtr out(av_packet_alloc());
-            if (!out) {
-                status = AVERROR(ENOMEM);
-                break;
-            }
-            status = avcodec_receive_packet(impl.encoder.get(), out.get());
-            if (status == AVERROR(EAGAIN) || status == AVERROR_EOF) {
-                status = 0;
-                break;
-            }
-            if (status < 0)
-                break;
-            av_packet_rescale_ts(out.get(), impl.encoder->time_base, impl.stream->time_base);
-            out->stream_index = 0;
-            status = av_write_frame(impl.format.get(), out.get());
-        }
+        if (status >= 0)
+            status = impl.writeEncoded();
     }
     lastPosition_ = position; // taken even by a failed write: the muxer may have moved on
     if (status >= 0)
@@ -500,20 +503,12 @@ bool AviWriter::finish()
     int status = 0;
     if (impl.encoder) {
         // Encoders that hold frames back hand them out now.
-        status = avcodec_send_frame(impl.encoder.get(), nullptr);
-        while (status >= 0) {
-            ffmpeg::PacketPtr out(av_packet_alloc());
-            if (!out)
-                break;
-            status = avcodec_receive_packet(impl.encoder.get(), out.get());
-            if (status < 0)
-                break;
-            av_packet_rescale_ts(out.get(), impl.encoder->time_base, impl.stream->time_base);
-            out->stream_index = 0;
-            status = av_write_frame(impl.format.get(), out.get());
-        }
+        if (avcodec_send_frame(impl.encoder.get(), nullptr) >= 0)
+            status = impl.writeEncoded();
     }
-    status = av_write_trailer(impl.format.get());
+    const int trailer = av_write_trailer(impl.format.get());
+    if (status >= 0)
+        status = trailer;
     avio_flush(impl.io.get());
     if (status >= 0)
         status = impl.pendingError();

@@ -2,14 +2,13 @@
 // recorder settings dialog, the clock and its limit, the start failures, and the recording
 // closed properly by Stop, the time limit, a size change, an unplugged camera and closing.
 // Every file is checked with ffprobe.
-#include "base/cap_config.h"
 #include "base/command_ids.h"
-#include "base/station_paths.h"
 #include "capture/avi_setting_dlg.h"
 #include "capture/compressor_dlg.h"
 #include "capture/preview_widget.h"
 #include "capture/video_cap_wnd.h"
 #include "capture/video_recording.h"
+#include "demo_station.h"
 #include "file_size_limit.h"
 #include "library/media_library.h"
 #include "library/small_picture_wnd.h"
@@ -58,30 +57,17 @@ SyntheticCameraOptions classOneCamera()
 class RecordingWindowTest : public ::testing::Test {
 protected:
     explicit RecordingWindowTest(SyntheticCameraOptions camera = classOneCamera())
-        : hub(std::make_shared<SyntheticCameraHub>(std::move(camera)))
+        : station(std::move(camera))
     {}
 
-    test::TempHome home;
-    test::ScriptedPrompt prompt;
-    test::RecordingSound sound;
-    std::shared_ptr<SyntheticCameraHub> hub;
-    SyntheticBackend backend{hub};
-    SyntheticDeviceMonitor monitor{hub};
-    std::unique_ptr<CScopeDeskDlg> window;
+    test::DemoStation station;
+    test::ScriptedPrompt &prompt = station.prompt;
+    test::RecordingSound &sound = station.sound;
+    std::shared_ptr<SyntheticCameraHub> &hub = station.hub;
+    std::unique_ptr<CScopeDeskDlg> &window = station.window;
     int settingsDialogs = 0;
 
-    void SetUp() override
-    {
-        qputenv("SCOPEDESK_SHARE_DIR", home.path().toLocal8Bit());
-        CapConfig c;
-        c.avgTimePerFrame = 333333;
-        c.bmi.width = 640;
-        c.bmi.height = 480;
-        writeCapConfig(StationPaths::capConfigFile(), c);
-        window =
-            std::make_unique<CScopeDeskDlg>(StationServices{&prompt, &sound, &monitor, &backend});
-        ASSERT_TRUE(window->isConnected());
-    }
+    void SetUp() override { ASSERT_TRUE(window->isConnected()); }
 
     VideoRecording &recording() { return window->recording(); }
     QString videoDir() const { return window->library()->current().videoDir; }
@@ -511,13 +497,6 @@ SyntheticCameraOptions cameraWithout640()
 class CameraWithout640 : public RecordingWindowTest {
 protected:
     CameraWithout640() : RecordingWindowTest(cameraWithout640()) {}
-    void SetUp() override
-    {
-        qputenv("SCOPEDESK_SHARE_DIR", home.path().toLocal8Bit());
-        window =
-            std::make_unique<CScopeDeskDlg>(StationServices{&prompt, &sound, &monitor, &backend});
-        ASSERT_TRUE(window->isConnected());
-    }
 };
 
 TEST_F(CameraWithout640, OkFollowsASizeThatCouldBeSet)

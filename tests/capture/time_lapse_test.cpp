@@ -1,11 +1,10 @@
 // Time-lapse series on a clock the tests move: intervals, the fixed schedule, the start at or
 // after the start time, Stop and Start again, the estimate, the dialog's checks, and a series
 // of stills with the demo camera through the main window.
-#include "base/cap_config.h"
 #include "base/command_ids.h"
-#include "base/station_paths.h"
 #include "capture/time_lapse.h"
 #include "capture/timer_dlg.h"
+#include "demo_station.h"
 #include "fake_schedule_clock.h"
 #include "library/media_library.h"
 #include "recording_sound.h"
@@ -365,19 +364,9 @@ TEST_F(TimerDialog, StopResetsTheCounterAndCancelEndsTheWorker)
 // Picture's, and the dialog closes itself one interval after the last.
 TEST(TimeLapseWindow, SeriesOfThreeStillsAtThreeSeconds)
 {
-    quelmar::test::TempHome home;
-    quelmar::test::ScriptedPrompt prompt;
-    quelmar::test::RecordingSound sound;
-    auto hub = std::make_shared<quelmar::SyntheticCameraHub>();
-    quelmar::SyntheticBackend backend(hub);
-    quelmar::SyntheticDeviceMonitor monitor(hub);
-    qputenv("SCOPEDESK_SHARE_DIR", home.path().toLocal8Bit());
-    CapConfig config;
-    config.avgTimePerFrame = 333333;
-    config.bmi.width = 640;
-    config.bmi.height = 480;
-    writeCapConfig(StationPaths::capConfigFile(), config);
-    CScopeDeskDlg window(StationServices{&prompt, &sound, &monitor, &backend});
+    quelmar::test::DemoStation station;
+    CScopeDeskDlg &window = *station.window;
+    quelmar::test::ScriptedPrompt &prompt = station.prompt;
     ASSERT_TRUE(window.isConnected());
     QSignalSpy saved(&window, &CScopeDeskDlg::stillSaved);
 
