@@ -189,6 +189,21 @@ TEST_F(RecordingWindowTest, RecordsAClipThatPlaysAtTheSpeedItWasTaken)
     EXPECT_TRUE(videos().at(1).endsWith(QStringLiteral("_N0002.avi")));
 }
 
+// A directory named like a video is reported without a title and does not count.
+TEST_F(RecordingWindowTest, DirectoryAmongTheVideosIsReportedAndSkipped)
+{
+    ASSERT_TRUE(QDir(videoDir()).mkdir(QStringLiteral("Video_N0005.avi")));
+    answerSettings();
+    window->onCommand(cmd::TakeVideo);
+    ASSERT_TRUE(window->isRecording());
+    ASSERT_EQ(prompt.messages.size(), 1u);
+    EXPECT_EQ(prompt.messages[0].text, QStringLiteral("AVI Error"));
+    EXPECT_TRUE(prompt.messages[0].title.isEmpty());
+    window->onCommand(cmd::TakeVideo);
+    ASSERT_EQ(listedVideos().size(), 1);
+    EXPECT_TRUE(listedVideos().front().endsWith(QStringLiteral("_N0001.avi")));
+}
+
 TEST_F(RecordingWindowTest, F3OnlyStartsAndF4OnlyStops)
 {
     answerSettings();
