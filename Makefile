@@ -42,6 +42,7 @@ bench: build
 	@bash bench/startup.sh
 	@bash bench/wifi_endtoend.sh
 	@bash bench/ftp_throughput.sh
+	@bash bench/record_endtoend.sh
 
 # The Debian package of both programs: build/packages/quelmar_<version>_<arch>.deb.
 package: build

@@ -20,6 +20,20 @@ namespace quelmar::ffmpeg {
 struct InputFormatDeleter {
     void operator()(AVFormatContext *context) const { avformat_close_input(&context); }
 };
+// For contexts from avformat_alloc_output_context2; their I/O context is owned separately.
+struct OutputFormatDeleter {
+    void operator()(AVFormatContext *context) const { avformat_free_context(context); }
+};
+// For I/O contexts from avio_alloc_context: the buffer may have been replaced by FFmpeg, so the
+// one the context holds now is freed.
+struct IoContextDeleter {
+    void operator()(AVIOContext *io) const
+    {
+        if (io)
+            av_freep(&io->buffer);
+        avio_context_free(&io);
+    }
+};
 struct CodecContextDeleter {
     void operator()(AVCodecContext *context) const { avcodec_free_context(&context); }
 };
@@ -34,6 +48,8 @@ struct SwsContextDeleter {
 };
 
 using InputFormatPtr = std::unique_ptr<AVFormatContext, InputFormatDeleter>;
+using OutputFormatPtr = std::unique_ptr<AVFormatContext, OutputFormatDeleter>;
+using IoContextPtr = std::unique_ptr<AVIOContext, IoContextDeleter>;
 using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
 using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;

@@ -18,11 +18,12 @@ constexpr int kThumbnailSize = 60;
 constexpr int kStillJpegQuality = 90;
 } // namespace
 
-int nextStillNumber(const QString &pictureDir, bool bmp, const std::function<void()> &onDirectory)
+int nextFileNumber(const QString &directory, const QString &pattern,
+                   const std::function<void()> &onDirectory)
 {
-    const QString pattern = bmp ? QStringLiteral("*.bmp") : QStringLiteral("*.jpg");
-    const QDir dir(pictureDir);
+    const QDir dir(directory);
     int largest = 0;
+    // Name filters ignore case unless told otherwise: ".AVI" counts as ".avi".
     const QFileInfoList entries = dir.entryInfoList(
         {pattern}, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     for (const QFileInfo &entry : entries) {
@@ -50,6 +51,17 @@ int nextStillNumber(const QString &pictureDir, bool bmp, const std::function<voi
     return largest + 1;
 }
 
+int nextStillNumber(const QString &pictureDir, bool bmp, const std::function<void()> &onDirectory)
+{
+    return nextFileNumber(pictureDir, bmp ? QStringLiteral("*.bmp") : QStringLiteral("*.jpg"),
+                          onDirectory);
+}
+
+int nextVideoNumber(const QString &videoDir, const std::function<void()> &onDirectory)
+{
+    return nextFileNumber(videoDir, QStringLiteral("*.avi"), onDirectory);
+}
+
 QString magnificationForFileName(const QString &magnification)
 {
     QString text = magnification;
@@ -59,21 +71,35 @@ QString magnificationForFileName(const QString &magnification)
     return text;
 }
 
-QString stillFileName(const QDateTime &t, const QString &magnification, int number, bool bmp)
+namespace {
+// "<prefix>2026-12-08_101530": the date and time part of still and video names.
+QString timeStampedName(const char *prefix, const QDateTime &t)
 {
     const QDate d = t.date();
     const QTime tm = t.time();
-    QString name = QStringLiteral("Still_%1-%2-%3_%4%5%6")
-                       .arg(d.year(), 4)
-                       .arg(d.month(), 2, 10, QChar(u'0'))
-                       .arg(d.day(), 2, 10, QChar(u'0'))
-                       .arg(tm.hour(), 2, 10, QChar(u'0'))
-                       .arg(tm.minute(), 2, 10, QChar(u'0'))
-                       .arg(tm.second(), 2, 10, QChar(u'0'));
+    return QString::fromLatin1(prefix) + QStringLiteral("%1-%2-%3_%4%5%6")
+                                             .arg(d.year(), 4)
+                                             .arg(d.month(), 2, 10, QChar(u'0'))
+                                             .arg(d.day(), 2, 10, QChar(u'0'))
+                                             .arg(tm.hour(), 2, 10, QChar(u'0'))
+                                             .arg(tm.minute(), 2, 10, QChar(u'0'))
+                                             .arg(tm.second(), 2, 10, QChar(u'0'));
+}
+} // namespace
+
+QString stillFileName(const QDateTime &t, const QString &magnification, int number, bool bmp)
+{
+    QString name = timeStampedName("Still_", t);
     if (const QString shown = magnificationForFileName(magnification); !shown.isEmpty())
         name += u'_' + shown + QStringLiteral("X");
     name += QStringLiteral("_N%1").arg(number, 4, 10, QChar(u'0'));
     return name + (bmp ? QStringLiteral(".bmp") : QStringLiteral(".jpg"));
+}
+
+QString videoFileName(const QDateTime &localTime, int number)
+{
+    return timeStampedName("Video_", localTime) +
+           QStringLiteral("_N%1.avi").arg(number, 4, 10, QChar(u'0'));
 }
 
 StillResult saveStill(Frame &frame, const StillRequest &request)

@@ -16,10 +16,16 @@ namespace quelmar::station {
 class Language;
 class Prompt;
 
-// One more than the largest number after the last "N" among the picture directory's files
-// of the format; `onDirectory` is told about entries of that pattern that are directories.
+// One more than the largest number after the last "N" (up to the last ".") among the
+// directory's entries that match `pattern` in any case; `onDirectory` is told about matching
+// entries that are directories.
+int nextFileNumber(const QString &dir, const QString &pattern,
+                   const std::function<void()> &onDirectory = {});
+// The still number among the picture directory's files of the format.
 int nextStillNumber(const QString &pictureDir, bool bmp,
                     const std::function<void()> &onDirectory = {});
+// The video number among the video directory's "*.avi" files.
+int nextVideoNumber(const QString &videoDir, const std::function<void()> &onDirectory = {});
 
 // The magnification text as it can stand in a file name: "/" and control characters (NUL
 // among them) are dropped, and a text of dots only counts as no magnification.
@@ -28,6 +34,9 @@ QString magnificationForFileName(const QString &magnification);
 // "Still_2026-12-08_101530_60X_N0001.jpg", or "..._101530_N0001.jpg" without magnification.
 QString stillFileName(const QDateTime &localTime, const QString &magnification, int number,
                       bool bmp);
+
+// "Video_2026-12-08_101530_N0001.avi".
+QString videoFileName(const QDateTime &localTime, int number);
 
 struct StillRequest {
     QString pictureDir;  // thumbnails

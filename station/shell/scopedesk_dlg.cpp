@@ -8,6 +8,7 @@
 #include "capture/sample_grabber_cb.h"
 #include "capture/still_capture.h"
 #include "capture/video_cap_wnd.h"
+#include "capture/video_recording.h"
 #include "library/image_operations.h"
 #include "library/media_library.h"
 #include "library/small_picture_wnd.h"
@@ -92,6 +93,7 @@ CScopeDeskDlg::CScopeDeskDlg(StationServices services, QWidget *parent)
             this, [this, fromButton] { onStillMessage(fromButton); }, Qt::QueuedConnection);
     };
     grabber_ = std::make_unique<CSampleGrabberCB>(std::move(wiring));
+    wireRecording();
 
     debouncer_ = new DeviceChangeDebouncer(this);
     connect(debouncer_, &DeviceChangeDebouncer::recheck, this, &CScopeDeskDlg::recheckDevices);
@@ -106,7 +108,7 @@ CScopeDeskDlg::CScopeDeskDlg(StationServices services, QWidget *parent)
     hotKeys_ = std::make_unique<HotKeyFilter>(
         this,
         [this](int key) {
-            return hotKeyAction(key, recording_, isFullScreenMode()) != HotKeyAction::None;
+            return hotKeyAction(key, isRecording(), isFullScreenMode()) != HotKeyAction::None;
         },
         [this](int key) { onHotKey(key); });
 }
@@ -290,6 +292,7 @@ void CScopeDeskDlg::updateCaptureSizeLabel()
 void CScopeDeskDlg::recheckDevices()
 {
     ++recheckCount_;
+    recording_->closeRecording();
     captureState_.frameDrawn = false;
     if (capture_)
         capture_->ReleaseAll();
@@ -320,10 +323,15 @@ void CScopeDeskDlg::onCommand(int id)
     case cmd::TakePicture:
         requestStill();
         break;
+    case cmd::TakeVideo:
+        recording_->onRecordCommand();
+        break;
     case cmd::TimeLapse:
         if (!isInPreviewState())
             warn(QStringLiteral("BrowseToCamera"),
                  QStringLiteral("Please select a picture or video"));
+        else
+            runTimeLapse();
         break;
     case cmd::HighResolution:
     case cmd::LowResolution: {
@@ -405,6 +413,7 @@ void CScopeDeskDlg::togglePreview()
         preview->setCheckedFlag(false);
         capture_->Stop();
     } else {
+        recording_->closeRecording();
         preview->setCheckedFlag(true);
         capture_->Run();
     }
@@ -450,14 +459,17 @@ void CScopeDeskDlg::onStillMessage(bool fromButton)
         capture_->Restart();
 }
 
-void CScopeDeskDlg::setCaptureSize(QSize size)
+bool CScopeDeskDlg::setCaptureSize(QSize size)
 {
     if (!capture_ || !connected_)
-        return;
-    capture_->SetCaptureSize(size.width(), size.height());
+        return false;
+    // A recording holds frames of one size only.
+    recording_->closeRecording();
+    const bool ok = capture_->SetCaptureSize(size.width(), size.height());
     captureSize_ = QSize(captureState_.captureWidth, captureState_.captureHeight);
     updateCaptureSizeLabel();
     preview_->update();
+    return ok;
 }
 
 void CScopeDeskDlg::onImageOperation(int id)
@@ -486,7 +498,7 @@ void CScopeDeskDlg::syncOperationButtons()
 
 void CScopeDeskDlg::onHotKey(int key)
 {
-    switch (hotKeyAction(key, recording_, isFullScreenMode())) {
+    switch (hotKeyAction(key, isRecording(), isFullScreenMode())) {
     case HotKeyAction::TakePicture:
         onCommand(cmd::TakePicture);
         break;
@@ -550,6 +562,7 @@ void CScopeDeskDlg::releaseAll()
     if (released_)
         return;
     released_ = true;
+    recording_->closeRecording();
     if (capture_)
         capture_->ReleaseAll();
     connected_ = false;

@@ -35,6 +35,7 @@ class MediaLibrary;
 class MeasureScale;
 class PreviewWidget;
 class QtTranslations;
+class VideoRecording;
 
 class CScopeDeskDlg : public QMainWindow {
     Q_OBJECT
@@ -51,7 +52,7 @@ public:
     bool isRecordDown() const;
     bool isInPreviewState() const { return isPreviewDown() || isRecordDown(); }
     bool isFullScreenMode() const;
-    bool isRecording() const { return recording_; }
+    bool isRecording() const;
     int sensorClass() const { return sensorClass_; }
     int recheckCount() const { return recheckCount_; }
 
@@ -66,6 +67,7 @@ public:
     QString magnificationText() const;
     MediaLibrary *library() const { return library_; }
     MeasureScale &measureScale() { return *measureScale_; }
+    VideoRecording &recording() { return *recording_; }
 
     void enterFullScreen();
     void leaveFullScreen();
@@ -93,7 +95,11 @@ private:
     void requestStill();
     void releaseAll();
     void onStillMessage(bool fromButton);
-    void setCaptureSize(QSize size);
+    bool setCaptureSize(QSize size);
+    // Recording and time-lapse (scopedesk_recording.cpp).
+    void wireRecording();
+    void runTimeLapse();
+    void showStatusBriefly(const QString &text);
     void onImageOperation(int id);
     void syncOperationButtons();
     void releaseToolButtons();
@@ -113,7 +119,6 @@ private:
     QString messageTitle_;
     QString escapeHint_;
     bool connected_ = false;
-    bool recording_ = false;
     bool released_ = false;
     int sensorClass_ = 0;
     QSize captureSize_;
@@ -137,7 +142,8 @@ private:
     FrameHooks hooks_;
     std::unique_ptr<ImageOperations> operations_;
     std::unique_ptr<CSampleGrabberCB> grabber_;
-    std::unique_ptr<CVideoCapWnd> capture_; // declared last: stopped first on destruction
+    std::unique_ptr<VideoRecording> recording_; // closed after the capture has stopped
+    std::unique_ptr<CVideoCapWnd> capture_;     // declared last: stopped first on destruction
 };
 
 } // namespace quelmar::station

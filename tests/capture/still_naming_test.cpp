@@ -56,6 +56,24 @@ TEST_F(StillNumbering, EachFormatContinuesFromItsLargestNumber)
     EXPECT_EQ(nextStillNumber(home.path(), true), 4);
 }
 
+// Videos number on their own, from "*.avi" in any case; a directory named like one is
+// reported and skipped.
+TEST_F(StillNumbering, VideosContinueFromTheLargestAviOfAnyCase)
+{
+    EXPECT_EQ(nextVideoNumber(home.path()), 1);
+    touch(QStringLiteral("Video_2026-01-01_000000_N0007.avi"));
+    touch(QStringLiteral("Video_2026-01-02_000000_N0012.AVI"));
+    touch(QStringLiteral("Video_2026-01-02_000000_N0030.Avi"));
+    touch(QStringLiteral("Still_2026-01-02_000000_N0099.jpg"));
+    touch(QStringLiteral("test.avi"));
+    QDir(home.path()).mkdir(QStringLiteral("Video_N0050.avi"));
+    int directories = 0;
+    EXPECT_EQ(nextVideoNumber(home.path(), [&] { ++directories; }), 31);
+    EXPECT_EQ(directories, 1);
+    EXPECT_EQ(videoFileName(QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7)), 31),
+              QStringLiteral("Video_2026-03-04_050607_N0031.avi"));
+}
+
 TEST_F(StillNumbering, TextAfterTheLastNCounts)
 {
     touch(QStringLiteral("xN5.jpg"));
