@@ -54,7 +54,7 @@ void CScopeDeskDlg::wireRecording()
             return std::nullopt;
         return dialog.choice();
     };
-    host.isFullScreen = [this] { return fullScreen_; };
+    host.isFullScreen = [this] { return isFullScreenMode(); };
     recording_ = std::make_unique<VideoRecording>(context, std::move(host));
 
     hooks_.record = [recording = recording_.get()](FrameView frame, double sampleTime) {
