@@ -13,12 +13,14 @@
 #include "library/small_picture_wnd.h"
 #include "library/strip_tabs.h"
 #include "measure/calibration.h"
+#include "measure/live_measure.h"
 #include "measure/pen_dlg.h"
 #include "shell/about_dialog.h"
 #include "shell/background_canvas.h"
 #include "shell/bitmap_check_button.h"
 #include "shell/device_recheck.h"
 #include "shell/hot_keys.h"
+#include "shell/live_mouse_router.h"
 #include "shell/main_menu.h"
 #include "shell/tool_records.h"
 
@@ -74,6 +76,7 @@ CScopeDeskDlg::CScopeDeskDlg(StationServices services, QWidget *parent)
     measureScale_ = std::make_unique<MeasureScale>(*calibrationFile_);
     buildLayout();
     buildToolButtons();
+    setUpLiveMeasure();
 
     captureState_.stillSwitch = int(settings_.stillSwitch);
     operations_ = std::make_unique<ImageOperations>();
@@ -296,7 +299,7 @@ void CScopeDeskDlg::onCommand(int id)
         changeLanguage(id);
         return;
     }
-    if (library_->onCommand(id))
+    if (library_->onCommand(id) || routeLiveCommand(id))
         return;
     switch (id) {
     case cmd::Exit:
@@ -422,6 +425,9 @@ void CScopeDeskDlg::onStillMessage(bool fromButton)
         request.fullSizeDir = library_->current().fullSizeDir;
         request.magnification = magnificationText();
         request.bmp = settings_.stillsAsBmp();
+        request.drawOverlays = [this](QImage &picture, double overlayScale, QPointF zoom) {
+            live_->drawStill(picture, overlayScale, zoom);
+        };
         request.onDirectoryEntry = [this] {
             services_.prompt->message(QString(), QStringLiteral("Picture Error"), PromptIcon::None);
         };
@@ -455,11 +461,8 @@ void CScopeDeskDlg::onImageOperation(int id)
 
 void CScopeDeskDlg::releaseToolButtons()
 {
-    for (const int id :
-         {cmd::ToolLine, cmd::ToolContinuousLine, cmd::ToolPointToLine, cmd::ToolPolygon,
-          cmd::ToolRadiusCircle, cmd::ToolDiameterCircle, cmd::ToolThreePointCircle,
-          cmd::ToolThreePointArc, cmd::ToolThreePointAngle, cmd::ToolFourPointAngle})
-        button(id)->setCheckedFlag(false);
+    live_->showButtonsReleased();
+    syncLiveButtons();
 }
 
 void CScopeDeskDlg::syncOperationButtons()
@@ -528,6 +531,7 @@ void CScopeDeskDlg::enterFullScreen()
     const QSize screen = this->screen() ? this->screen()->size() : QSize(640, 480);
     preview_->setGeometry(QRect(QPoint(0, 0), screen));
     preview_->setFullScreenHint(true);
+    live_->setView(screen, {screen.width() / 640.0, screen.height() / 480.0}, true);
     refreshToolTips();
 }
 
@@ -543,6 +547,7 @@ void CScopeDeskDlg::leaveFullScreen()
     menuBar()->show();
     preview_->setGeometry(kPreviewRect);
     preview_->setFullScreenHint(false);
+    live_->setView(kPreviewRect.size(), {1.0, 1.0}, false);
     fixWindowSize();
     if (normalGeometry_.isValid())
         move(normalGeometry_.topLeft());
@@ -564,6 +569,7 @@ void CScopeDeskDlg::releaseAll()
     released_ = true;
     if (capture_)
         capture_->ReleaseAll();
+    live_->clear();
     connected_ = false;
 }
 

@@ -29,6 +29,8 @@ class CSampleGrabberCB;
 class CVideoCapWnd;
 class DeviceChangeDebouncer;
 class ImageOperations;
+class LiveMeasure;
+class LiveMouseRouter;
 class MediaLibrary;
 class MeasureScale;
 class PreviewWidget;
@@ -63,6 +65,7 @@ public:
     QString magnificationText() const;
     MediaLibrary *library() const { return library_; }
     MeasureScale &measureScale() { return *measureScale_; }
+    LiveMeasure &liveMeasure() { return *live_; }
 
     void enterFullScreen();
     void leaveFullScreen();
@@ -97,6 +100,11 @@ private:
     void syncOperationButtons();
     void releaseToolButtons();
     void warn(const QString &key, const QString &fallback);
+    // Measuring on the live picture (scopedesk_dlg_live.cpp).
+    void setUpLiveMeasure();
+    bool routeLiveCommand(int id);
+    void syncLiveButtons();
+    void onCalibrationStored();
 
     StationServices services_;
     RegistryStore store_;
@@ -133,6 +141,8 @@ private:
     CaptureState captureState_;
     QMutex recordingLock_; // guards every call into a running recording
     FrameHooks hooks_;
+    std::unique_ptr<LiveMeasure> live_; // the frame path reads its marks: outlives capture_
+    std::unique_ptr<LiveMouseRouter> liveMouse_; // gone before live_
     std::unique_ptr<ImageOperations> operations_;
     std::unique_ptr<CSampleGrabberCB> grabber_;
     std::unique_ptr<CVideoCapWnd> capture_; // declared last: stopped first on destruction
