@@ -112,7 +112,7 @@ void LiveMeasure::switchOverlay(int id)
             if (!chooseScale(false))
                 return;
             const MeasureUnits u = units();
-            next.pixelsPerUnit = u.scale / (u.pixelFactor * 10);
+            next.pixelsPerUnit = pixelsPerUnit(u.scale, u.pixelFactor);
             next.referenceMagnification = u.scale;
             next.unit = u.unit;
             on = true;

@@ -24,6 +24,11 @@ QString twoDecimals(double value)
 
 } // namespace
 
+double pixelsPerUnit(double scale, double pixelFactor)
+{
+    return scale / (pixelFactor * 10);
+}
+
 double unitStep(const QString &unit)
 {
     if (unit == QStringLiteral("inch"))
@@ -115,9 +120,9 @@ ScaleLineGeometry scaleLineGeometry(QSize area, QPoint centre, double pixelsPerL
         const qint64 offset = qint64(ticks) * k * t;
         const int x = cx + kLabelRows[std::size_t((k - 1) % 2)];
         if (cy - kLabelBack + offset < area.height())
-            g.labels.push_back({QPoint(x, int(cy - kLabelBack + offset)), label(k, false)});
+            g.labels.push_back({QPoint(x, int(cy - kLabelBack + offset)), label(k, false), true});
         if (cy - kLabelBack - offset > -kLabelReach)
-            g.labels.push_back({QPoint(x, int(cy - kLabelBack - offset)), label(k, true)});
+            g.labels.push_back({QPoint(x, int(cy - kLabelBack - offset)), label(k, true), true});
     }
     return g;
 }

@@ -25,6 +25,8 @@ struct OverlayState {
     bool operator==(const OverlayState &) const = default;
 };
 
+// Pixels per unit at scale S with pixel factor pf: S / (pf x 10).
+double pixelsPerUnit(double scale, double pixelFactor);
 // The value one label of the scale line stands for: 1 mm, 0.1 cm, 0.01 inch or 10 mil.
 double unitStep(const QString &unit);
 // Pixels between two labels, i.e. per unit step (pixels per unit x step).
@@ -49,6 +51,7 @@ QVector<QLine> centreAxes(QSize area, QPoint centre);
 struct ScaleLabel {
     QPoint topLeft; // where the text starts, its top edge
     QString text;
+    bool vertical = false; // a label of the vertical axis
     bool operator==(const ScaleLabel &) const = default;
 };
 
