@@ -461,6 +461,15 @@ void LiveMeasure::publish()
 
 void LiveMeasure::drawStill(QImage &picture, double overlayScale, QPointF shapeZoom) const
 {
+    if (picture.format() == QImage::Format_BGR888) {
+        // The same bytes seen red-first: painted several times faster, colours exchanged.
+        QImage rgb(picture.bits(), picture.width(), picture.height(), picture.bytesPerLine(),
+                   QImage::Format_RGB888);
+        QPainter painter(&rgb);
+        drawStillMarks(painter, scene(), picture.size(), overlayScale, shapeZoom,
+                       ChannelOrder::SwappedRedBlue);
+        return;
+    }
     QPainter painter(&picture);
     drawStillMarks(painter, scene(), picture.size(), overlayScale, shapeZoom);
 }

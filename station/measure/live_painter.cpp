@@ -1,6 +1,7 @@
 #include "measure/live_painter.h"
 
 #include "measure/drawing_styles.h"
+#include "measure/packed_rgb_drawing.h"
 
 #include <QPainter>
 
@@ -11,6 +12,13 @@ namespace quelmar::station {
 namespace {
 
 constexpr ColorRef kWhite = 0xFFFFFF;
+
+ColorRef ink(ColorRef c, ChannelOrder order)
+{
+    if (order == ChannelOrder::Rgb)
+        return c;
+    return (c & 0x00FF00) | (c & 0xFF) << 16 | (c >> 16 & 0xFF);
+}
 constexpr int kCrossHalf = 6; // the marks of clicked points on a circle or arc in progress
 
 QPoint zoomed(QPoint p, QPointF z)
@@ -43,15 +51,42 @@ void drawArc(QPainter &p, const ThreePointArc &arc, QPointF centre, QPointF z)
 }
 
 // Text is placed by its top-left corner, as labels are positioned.
-void drawTextAt(QPainter &p, QPoint topLeft, const QString &text)
-{
-    p.drawText(QPoint(topLeft.x(), topLeft.y() + p.fontMetrics().ascent()), text);
-}
-
 void drawTextLines(QPainter &p, QPoint at, int lineHeight, const QStringList &lines)
 {
+    if (QImage *packed = packedRgbTarget(p)) {
+        stampTextLines(*packed, at, lineHeight, lines, p.font(), p.pen().color());
+        return;
+    }
+    const int ascent = p.fontMetrics().ascent();
     for (int i = 0; i < lines.size(); ++i)
-        drawTextAt(p, QPoint(at.x(), at.y() + i * lineHeight), lines[i]);
+        p.drawText(QPoint(at.x(), at.y() + i * lineHeight + ascent), lines[i]);
+}
+
+void drawTextAt(QPainter &p, QPoint topLeft, const QString &text)
+{
+    drawTextLines(p, topLeft, 0, {text});
+}
+
+// One-pixel lines across or along the axes are rectangles of one pixel: filled, not stroked.
+void drawOverlayLines(QPainter &p, const QVector<QLine> &lines, QColor colour)
+{
+    for (const QLine &l : lines) {
+        if (l.x1() == l.x2() || l.y1() == l.y2())
+            p.fillRect(QRect(QPoint(std::min(l.x1(), l.x2()), std::min(l.y1(), l.y2())),
+                             QPoint(std::max(l.x1(), l.x2()), std::max(l.y1(), l.y2()))),
+                       colour);
+        else
+            p.drawLine(l);
+    }
+}
+
+// A shape's pen: one pixel wide it is cosmetic, which draws the same pixels much faster.
+QPen livePen(int width, int style, ColorRef colour)
+{
+    QPen pen = shapePen(width, style, colour);
+    if (pen.width() <= 1)
+        pen.setCosmetic(true);
+    return pen;
 }
 
 QString valueLine(const QVector<QString> &prefixes, const QVector<QString> &values,
@@ -104,9 +139,9 @@ void drawChain(QPainter &p, const QVector<QPoint> &zoomedPoints, bool closed)
         p.drawPolyline(zoomedPoints.constData(), int(zoomedPoints.size()));
 }
 
-QPen overlayPen(ColorRef colour)
+QPen overlayPen(ColorRef colour, ChannelOrder order)
 {
-    return shapePen(1, 0, colour);
+    return livePen(1, 0, ink(colour, order));
 }
 
 QFont overlayFont()
@@ -118,7 +153,7 @@ QFont overlayFont()
 
 } // namespace
 
-bool drawLiveShape(QPainter &p, const CGraph &shape, QPointF z)
+bool drawLiveShape(QPainter &p, const CGraph &shape, QPointF z, ChannelOrder order)
 {
     const auto tool = LiveTool(shape.kind);
     const QVector<QPoint> &pt = shape.points;
@@ -126,7 +161,7 @@ bool drawLiveShape(QPainter &p, const CGraph &shape, QPointF z)
         shape.kind > std::int32_t(LiveTool::FourPointAngle))
         return false;
     p.save();
-    p.setPen(shapePen(shape.penWidth, shape.penStyle, shape.lineColor));
+    p.setPen(livePen(shape.penWidth, shape.penStyle, ink(shape.lineColor, order)));
     p.setBrush(Qt::NoBrush);
     const auto at = [&](qsizetype i) { return zoomed(pt[i], z); };
     switch (tool) {
@@ -172,19 +207,19 @@ bool drawLiveShape(QPainter &p, const CGraph &shape, QPointF z)
     }
     if (shape.measurement) {
         p.setFont(toQFont(shape.labelFont));
-        p.setPen(toQColor(shape.labelColor));
+        p.setPen(toQColor(ink(shape.labelColor, order)));
         drawStoredLabels(p, shape, tool, z);
     }
     p.restore();
     return true;
 }
 
-void drawLiveProgress(QPainter &p, const LiveProgress &progress, QPointF z)
+void drawLiveProgress(QPainter &p, const LiveProgress &progress, QPointF z, ChannelOrder order)
 {
     if (progress.isEmpty())
         return;
     p.save();
-    p.setPen(shapePen(progress.penWidth, progress.penStyle, progress.lineColor));
+    p.setPen(livePen(progress.penWidth, progress.penStyle, ink(progress.lineColor, order)));
     p.setBrush(Qt::NoBrush);
     const QVector<QPoint> &pt = progress.points;
     QVector<QPoint> zp;
@@ -240,7 +275,7 @@ void drawLiveProgress(QPainter &p, const LiveProgress &progress, QPointF z)
     }
     if (progress.measured && !progress.values.isEmpty()) {
         p.setFont(toQFont(progress.labelFont));
-        p.setPen(QColor(255, 0, 0));
+        p.setPen(toQColor(ink(kRed, order)));
         const QVector<QString> prefixes = liveLabelPrefixes(progress.tool);
         QStringList lines;
         for (qsizetype i = 0; i < progress.values.size(); ++i)
@@ -249,7 +284,7 @@ void drawLiveProgress(QPainter &p, const LiveProgress &progress, QPointF z)
     } else if (progress.tool == LiveTool::ContinuousLine) {
         // The segments measured so far, each at the vertex that ends it.
         p.setFont(toQFont(progress.labelFont));
-        p.setPen(QColor(255, 0, 0));
+        p.setPen(toQColor(ink(kRed, order)));
         for (qsizetype i = 0; i < progress.values.size() && i + 1 < n; ++i)
             drawTextAt(p, zp[i + 1],
                        valueLine({QStringLiteral("L=")}, progress.values, progress.units, i));
@@ -258,38 +293,40 @@ void drawLiveProgress(QPainter &p, const LiveProgress &progress, QPointF z)
 }
 
 void drawOverlays(QPainter &p, const OverlayState &state, QSize area, bool still,
-                  double overlayScale)
+                  double overlayScale, ChannelOrder order)
 {
     if (!state.any())
         return;
     p.save();
     p.setBrush(Qt::NoBrush);
     p.setRenderHint(QPainter::Antialiasing, false);
-    if (state.crosshair) {
-        p.setPen(overlayPen(kWhite));
-        for (const QLine &line : centreAxes(area, crosshairCentre(area)))
-            p.drawLine(line);
-    }
+    const QColor white = toQColor(ink(kWhite, order));
+    const QColor red = toQColor(ink(kRed, order));
+    if (state.crosshair)
+        drawOverlayLines(p, centreAxes(area, crosshairCentre(area)), white);
     const double perLabel = pixelsPerLabel(state) * (still ? overlayScale : 1.0);
     const QPoint centre = scaleCentre(area, still);
+    p.setPen(overlayPen(kRed, order));
     if (state.scaleLine) {
         const ScaleLineGeometry g = scaleLineGeometry(
             area, centre, perLabel, state.referenceMagnification, unitStep(state.unit));
-        p.setPen(overlayPen(kRed));
-        p.drawLines(g.lines);
+        drawOverlayLines(p, g.lines, red);
         p.setFont(overlayFont());
         for (const ScaleLabel &label : g.labels)
             drawTextAt(p, label.topLeft, label.text);
     }
     if (state.circleGrid) {
         const QVector<int> radii = circleGridRadii(centre.y(), circleGridStep(perLabel));
-        if (!radii.isEmpty()) {
-            p.setPen(overlayPen(kRed));
-            for (const QLine &line : centreAxes(area, centre))
-                p.drawLine(line);
-            for (const int r : radii)
-                if (r > 0)
-                    p.drawEllipse(centre, r, r);
+        if (!radii.isEmpty())
+            drawOverlayLines(p, centreAxes(area, centre), red);
+        QImage *packed = packedRgbTarget(p);
+        for (const int r : radii) {
+            if (r <= 0)
+                continue;
+            if (packed)
+                plotCircle(*packed, centre, r, red);
+            else
+                p.drawEllipse(centre, r, r);
         }
     }
     p.restore();
@@ -305,13 +342,13 @@ void drawLivePicture(QPainter &p, const LiveScene &scene, QSize area, QPointF sh
 }
 
 void drawStillMarks(QPainter &p, const LiveScene &scene, QSize frame, double overlayScale,
-                    QPointF shapeZoom)
+                    QPointF shapeZoom, ChannelOrder order)
 {
-    drawOverlays(p, scene.overlays, frame, true, overlayScale);
-    drawLiveProgress(p, scene.progress, shapeZoom);
+    drawOverlays(p, scene.overlays, frame, true, overlayScale, order);
+    drawLiveProgress(p, scene.progress, shapeZoom, order);
     if (scene.shapes)
         for (qsizetype i = 0; i < scene.shapes->count(); ++i)
-            drawLiveShape(p, *scene.shapes->at(i), shapeZoom);
+            drawLiveShape(p, *scene.shapes->at(i), shapeZoom, order);
 }
 
 } // namespace quelmar::station

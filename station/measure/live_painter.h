@@ -32,15 +32,22 @@ struct LiveProgress {
     bool isEmpty() const { return tool == LiveTool::None || points.isEmpty(); }
 };
 
+// The byte order the colours are written for. A 24-bit still keeps its pixels blue first; it
+// is painted as red-first (the painter's fast path) with red and blue exchanged in every
+// colour, which leaves the same bytes as painting it blue-first.
+enum class ChannelOrder { Rgb, SwappedRedBlue };
+
 // A stored live shape, every coordinate times its zoom and truncated toward zero; false when
 // the shape has too few points for its kind and was skipped.
-bool drawLiveShape(QPainter &painter, const CGraph &shape, QPointF zoom);
-void drawLiveProgress(QPainter &painter, const LiveProgress &progress, QPointF zoom);
+bool drawLiveShape(QPainter &painter, const CGraph &shape, QPointF zoom,
+                   ChannelOrder order = ChannelOrder::Rgb);
+void drawLiveProgress(QPainter &painter, const LiveProgress &progress, QPointF zoom,
+                      ChannelOrder order = ChannelOrder::Rgb);
 
 // The overlays that are on, over an area of `area` pixels: on the live picture in preview
 // pixels, on a still in frame pixels with the steps times `overlayScale`.
 void drawOverlays(QPainter &painter, const OverlayState &state, QSize area, bool still,
-                  double overlayScale);
+                  double overlayScale, ChannelOrder order = ChannelOrder::Rgb);
 
 // Everything the live view draws, in its order: the shape in progress and the stored shapes
 // at `shapeZoom`, then the overlays.
@@ -52,6 +59,6 @@ struct LiveScene {
 void drawLivePicture(QPainter &painter, const LiveScene &scene, QSize area, QPointF shapeZoom);
 // A still: the overlays in frame coordinates first, then the shapes at the still's zooms.
 void drawStillMarks(QPainter &painter, const LiveScene &scene, QSize frame, double overlayScale,
-                    QPointF shapeZoom);
+                    QPointF shapeZoom, ChannelOrder order = ChannelOrder::Rgb);
 
 } // namespace quelmar::station
