@@ -8,6 +8,7 @@
 #include "image/frame.h"
 #include "measure/calibration.h"
 #include "measure/live_measure.h"
+#include "shell/tool_records.h"
 
 #include <QTemporaryDir>
 
@@ -41,18 +42,9 @@ struct Scene {
         c.captureSize = [] { return QSize(3264, 2448); };
         c.connected = [] { return true; };
         live = std::make_unique<LiveMeasure>(std::move(c));
-        const int tools[] = {cmd::ToolLine,
-                             cmd::ToolContinuousLine,
-                             cmd::ToolPointToLine,
-                             cmd::ToolPolygon,
-                             cmd::ToolRadiusCircle,
-                             cmd::ToolDiameterCircle,
-                             cmd::ToolThreePointCircle,
-                             cmd::ToolThreePointArc,
-                             cmd::ToolThreePointAngle,
-                             cmd::ToolFourPointAngle};
+
         for (int i = 0; i < 50; ++i) {
-            live->command(tools[i % 10]);
+            live->command(kLiveToolButtons[i % 10]);
             const QPoint o(20 + (i * 53) % 520, 20 + (i * 97) % 380);
             const auto at = [&](int x, int y) { return o + QPoint(x, y); };
             live->press(at(0, 0));

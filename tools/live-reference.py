@@ -7,14 +7,20 @@ truncation boundary are left out, since there binary rounding rather than the fo
 decides the last digit.
 
 Usage: tools/live-reference.py > tests/measure/live_reference_values.txt"""
+import importlib.util
 import math
+import pathlib
 import sys
 from decimal import Decimal, getcontext, ROUND_HALF_EVEN
 
+# The pixel factor by sensor class, size and unit, as the photo tools' reference has it.
+_spec = importlib.util.spec_from_file_location(
+    "measure_reference", pathlib.Path(__file__).resolve().parent / "measure-reference.py")
+MEASURE = importlib.util.module_from_spec(_spec)
+_spec.loader.exec_module(MEASURE)
+
 getcontext().prec = 60
 
-NOMINAL = {1: "63.829787234", 5: "63.829787234", 4: "66.666667"}
-UNIT = {"mm": "0.001", "cm": "0.0001", "mil": "0.0394", "inch": "0.0000394"}
 STEP = {"mm": "1", "cm": "0.1", "inch": "0.01", "mil": "10"}
 ARC_TWO_PI = 6.2831854820251465
 ARC_PI = 3.1415927410125732
@@ -25,21 +31,9 @@ class NearBoundary(ValueError):
     pass
 
 
-def nominal(cls, w, h):
-    if cls in NOMINAL:
-        return Decimal(NOMINAL[cls])
-    if cls == 2:
-        return Decimal("63.829787234") if (w, h) == (1280, 960) else Decimal("80.0")
-    if cls == 3:
-        return {(1920, 1080): Decimal("57.507987"), (1280, 720): Decimal("66.666667")}.get(
-            (w, h), Decimal("100.0"))
-    return None
-
-
 def pixel_factor(cls, w, h, unit):
     """The live view works on the 640 x 480 picture: no resolution ratio."""
-    n = nominal(cls, w, h)
-    return Decimal("0.001") if n is None else n * Decimal(UNIT[unit])
+    return MEASURE.pixel_factor(cls, w, h, unit, False)
 
 
 def text(value, decimals):
