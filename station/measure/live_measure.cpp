@@ -288,13 +288,12 @@ void LiveMeasure::measureClick(QPoint live)
 
 void LiveMeasure::doubleClick(QPoint live)
 {
+    // Only the continuous line and the polygon end on a double click; for the others, and
+    // once the polygon waits for its label, the press before it was the click.
     const LiveTool t = tool();
     if ((t != LiveTool::ContinuousLine && t != LiveTool::Polygon) || measured_ ||
-        draw_.points.isEmpty()) {
-        // The second press of a double click, as the platform reports it.
-        press(live);
+        draw_.points.isEmpty())
         return;
-    }
     // The first click of the double click has already placed this vertex.
     if (draw_.points.constLast() != live)
         addVertex(live);

@@ -310,6 +310,17 @@ TEST_F(LiveMeasureTest, RightButtonAndToolChangeDiscardTheShapeInProgress)
     EXPECT_EQ(holds, (std::vector<bool>{true, false, true, false}));
     live->press({20, 20}); // no tool: nothing happens
     EXPECT_FALSE(live->inProgress());
+
+    // A double click is one click for the tools that do not end on it.
+    live->command(cmd::ToolLine);
+    live->press({50, 50});
+    live->doubleClick({50, 50});
+    EXPECT_EQ(live->drawGraph().points.size(), 1);
+    live->press({150, 50});
+    live->press({60, 60});
+    live->doubleClick({60, 60});
+    EXPECT_EQ(live->shapes().count(), 1);
+    EXPECT_FALSE(live->inProgress());
 }
 
 TEST_F(LiveMeasureTest, ToolsNeedAScaleAndASecondPressReleasesThem)
