@@ -17,7 +17,8 @@ LiveMarks::LiveMarks(const LiveScene &scene, QSize area, QPointF shapeZoom)
     layer_.fill(Qt::transparent);
     {
         QPainter painter(&layer_);
-        drawLivePicture(painter, scene, area, shapeZoom);
+        PainterMarkSurface surface(painter);
+        drawLivePicture(surface, scene, area, shapeZoom);
     }
     // Runs of marked pixels, so a frame touches only what carries a mark.
     for (int y = 0; y < layer_.height(); ++y) {

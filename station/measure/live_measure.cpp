@@ -4,6 +4,7 @@
 #include "base/language.h"
 #include "base/prompt.h"
 #include "base/station_settings.h"
+#include "measure/bgr_mark_surface.h"
 #include "measure/calibration.h"
 #include "measure/drawing_styles.h"
 #include "measure/shape_create.h"
@@ -461,16 +462,13 @@ void LiveMeasure::publish()
 void LiveMeasure::drawStill(QImage &picture, double overlayScale, QPointF shapeZoom) const
 {
     if (picture.format() == QImage::Format_BGR888) {
-        // The same bytes seen red-first: painted several times faster, colours exchanged.
-        QImage rgb(picture.bits(), picture.width(), picture.height(), picture.bytesPerLine(),
-                   QImage::Format_RGB888);
-        QPainter painter(&rgb);
-        drawStillMarks(painter, scene(), picture.size(), overlayScale, shapeZoom,
-                       ChannelOrder::SwappedRedBlue);
+        BgrMarkSurface surface(picture);
+        drawStillMarks(surface, scene(), picture.size(), overlayScale, shapeZoom);
         return;
     }
     QPainter painter(&picture);
-    drawStillMarks(painter, scene(), picture.size(), overlayScale, shapeZoom);
+    PainterMarkSurface surface(painter);
+    drawStillMarks(surface, scene(), picture.size(), overlayScale, shapeZoom);
 }
 
 } // namespace quelmar::station

@@ -1,16 +1,15 @@
 // Painting the live marks: the stored live shapes in their own pens and fonts, the shape in
 // progress in the tool's pen with red value labels, and the three overlays. The positions
-// come from live_geometry and overlay_geometry; this file only draws them.
+// come from live_geometry and overlay_geometry; this file only draws them, onto a surface.
 #pragma once
 
 #include "measure/graph.h"
 #include "measure/live_geometry.h"
+#include "measure/mark_surface.h"
 #include "measure/overlay_geometry.h"
 
 #include <QPointF>
 #include <QSize>
-
-class QPainter;
 
 namespace quelmar::station {
 
@@ -32,22 +31,15 @@ struct LiveProgress {
     bool isEmpty() const { return tool == LiveTool::None || points.isEmpty(); }
 };
 
-// The byte order the colours are written for. A 24-bit still keeps its pixels blue first; it
-// is painted as red-first (the painter's fast path) with red and blue exchanged in every
-// colour, which leaves the same bytes as painting it blue-first.
-enum class ChannelOrder { Rgb, SwappedRedBlue };
-
 // A stored live shape, every coordinate times its zoom and truncated toward zero; false when
 // the shape has too few points for its kind and was skipped.
-bool drawLiveShape(QPainter &painter, const CGraph &shape, QPointF zoom,
-                   ChannelOrder order = ChannelOrder::Rgb);
-void drawLiveProgress(QPainter &painter, const LiveProgress &progress, QPointF zoom,
-                      ChannelOrder order = ChannelOrder::Rgb);
+bool drawLiveShape(MarkSurface &surface, const CGraph &shape, QPointF zoom);
+void drawLiveProgress(MarkSurface &surface, const LiveProgress &progress, QPointF zoom);
 
 // The overlays that are on, over an area of `area` pixels: on the live picture in preview
 // pixels, on a still in frame pixels with the steps times `overlayScale`.
-void drawOverlays(QPainter &painter, const OverlayState &state, QSize area, bool still,
-                  double overlayScale, ChannelOrder order = ChannelOrder::Rgb);
+void drawOverlays(MarkSurface &surface, const OverlayState &state, QSize area, bool still,
+                  double overlayScale);
 
 // Everything the live view draws, in its order: the shape in progress and the stored shapes
 // at `shapeZoom`, then the overlays.
@@ -56,9 +48,9 @@ struct LiveScene {
     LiveProgress progress;
     OverlayState overlays;
 };
-void drawLivePicture(QPainter &painter, const LiveScene &scene, QSize area, QPointF shapeZoom);
+void drawLivePicture(MarkSurface &surface, const LiveScene &scene, QSize area, QPointF shapeZoom);
 // A still: the overlays in frame coordinates first, then the shapes at the still's zooms.
-void drawStillMarks(QPainter &painter, const LiveScene &scene, QSize frame, double overlayScale,
-                    QPointF shapeZoom, ChannelOrder order = ChannelOrder::Rgb);
+void drawStillMarks(MarkSurface &surface, const LiveScene &scene, QSize frame, double overlayScale,
+                    QPointF shapeZoom);
 
 } // namespace quelmar::station
