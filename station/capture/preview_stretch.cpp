@@ -16,6 +16,12 @@ QSize stretchTargetSize(int frameWidth, int frameHeight, QSize client)
     return s;
 }
 
+QPointF previewToFrameZoom(int frameWidth, int frameHeight)
+{
+    const QSize stretched = stretchTargetSize(frameWidth, frameHeight, QSize(640, 480));
+    return {double(frameWidth) / stretched.width(), double(frameHeight) / stretched.height()};
+}
+
 void PreviewStretcher::draw(FrameView frame, QImage &target)
 {
     if (frame.empty() || target.isNull())

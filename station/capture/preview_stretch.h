@@ -5,6 +5,7 @@
 #include <image/frame.h>
 
 #include <QImage>
+#include <QPointF>
 
 #include <vector>
 
@@ -12,6 +13,10 @@ namespace quelmar::station {
 
 // The rectangle a frame of this size is stretched over in a client area of the given size.
 QSize stretchTargetSize(int frameWidth, int frameHeight, QSize client);
+
+// From a point of the 640 x 480 preview to the frame it shows: the frame's size over the
+// stretched size, in each direction (16:9 frames are stretched wider than the preview).
+QPointF previewToFrameZoom(int frameWidth, int frameHeight);
 
 class PreviewStretcher {
 public:

@@ -3,6 +3,7 @@
 #include "base/language.h"
 #include "base/prompt.h"
 #include "capture/capture_sizes.h"
+#include "capture/preview_stretch.h"
 
 #include <image/bmp_codec.h>
 #include <image/jpeg_codec.h>
@@ -119,7 +120,8 @@ StillResult saveStill(Frame &frame, const StillRequest &request)
         // Paint straight into the frame's bytes: no copy of a full-size picture.
         QImage picture(frame.data(), frame.width(), frame.height(), frame.width() * 3,
                        QImage::Format_BGR888);
-        request.drawOverlays(picture, overlayScaleFor(frame.width(), frame.height()));
+        request.drawOverlays(picture, overlayScaleFor(frame.width(), frame.height()),
+                             previewToFrameZoom(frame.width(), frame.height()));
     }
     // A folder made by hand, or emptied from outside, may lack either directory.
     for (const QString &dir : {request.fullSizeDir, request.pictureDir}) {

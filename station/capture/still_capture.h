@@ -7,6 +7,7 @@
 
 #include <QDateTime>
 #include <QImage>
+#include <QPointF>
 #include <QString>
 
 #include <functional>
@@ -44,8 +45,9 @@ struct StillRequest {
     QString magnification;
     bool bmp = false;
     QDateTime localTime = QDateTime::currentDateTime();
-    // Draws the still overlays and the live shapes at the given scale.
-    std::function<void(QImage &picture, double scale)> drawOverlays;
+    // Draws the still overlays with the size's overlay scale, then the live shapes with the
+    // zooms from preview points to frame points.
+    std::function<void(QImage &picture, double overlayScale, QPointF shapeZoom)> drawOverlays;
     std::function<void()> onDirectoryEntry;
 };
 

@@ -109,6 +109,15 @@ void ShapeList::remove(qsizetype index)
         shapes_.erase(shapes_.begin() + index);
 }
 
+std::unique_ptr<CGraph> ShapeList::take(qsizetype index)
+{
+    if (index < 0 || index >= count())
+        return nullptr;
+    std::unique_ptr<CGraph> shape = std::move(shapes_[std::size_t(index)]);
+    shapes_.erase(shapes_.begin() + index);
+    return shape;
+}
+
 void ShapeList::removeAll()
 {
     shapes_.clear();

@@ -78,6 +78,8 @@ public:
     // Appends and takes ownership; returns the shape.
     CGraph &add(std::unique_ptr<CGraph> shape);
     void remove(qsizetype index);
+    // Removes a shape and hands it over; null for an index outside the list.
+    std::unique_ptr<CGraph> take(qsizetype index);
     void removeAll();
     CGraph *at(qsizetype index) const;
     qsizetype count() const { return qsizetype(shapes_.size()); }

@@ -14,6 +14,7 @@
 #include "library/small_picture_wnd.h"
 #include "library/strip_tabs.h"
 #include "measure/calibration.h"
+#include "measure/live_measure.h"
 #include "measure/pen_dlg.h"
 #include "shell/about_dialog.h"
 #include "shell/background_canvas.h"
@@ -21,6 +22,7 @@
 #include "shell/device_recheck.h"
 #include "shell/full_screen_mode.h"
 #include "shell/hot_keys.h"
+#include "shell/live_mouse_router.h"
 #include "shell/main_menu.h"
 #include "shell/qt_translations.h"
 #include "shell/tip_delay_style.h"
@@ -76,6 +78,7 @@ CScopeDeskDlg::CScopeDeskDlg(StationServices services, QWidget *parent)
     measureScale_ = std::make_unique<MeasureScale>(*calibrationFile_);
     buildLayout();
     buildToolButtons();
+    setUpLiveMeasure();
 
     captureState_.stillSwitch = int(settings_.stillSwitch);
     operations_ = std::make_unique<ImageOperations>();
@@ -311,7 +314,7 @@ void CScopeDeskDlg::onCommand(int id)
         changeLanguage(id);
         return;
     }
-    if (library_->onCommand(id))
+    if (library_->onCommand(id) || routeLiveCommand(id))
         return;
     switch (id) {
     case cmd::Exit:
@@ -445,6 +448,9 @@ void CScopeDeskDlg::onStillMessage(bool fromButton)
         request.fullSizeDir = library_->current().fullSizeDir;
         request.magnification = magnificationText();
         request.bmp = settings_.stillsAsBmp();
+        request.drawOverlays = [this](QImage &picture, double overlayScale, QPointF zoom) {
+            live_->drawStill(picture, overlayScale, zoom);
+        };
         request.onDirectoryEntry = [this] {
             services_.prompt->message(QString(), QStringLiteral("Picture Error"), PromptIcon::None);
         };
@@ -481,11 +487,8 @@ void CScopeDeskDlg::onImageOperation(int id)
 
 void CScopeDeskDlg::releaseToolButtons()
 {
-    for (const int id :
-         {cmd::ToolLine, cmd::ToolContinuousLine, cmd::ToolPointToLine, cmd::ToolPolygon,
-          cmd::ToolRadiusCircle, cmd::ToolDiameterCircle, cmd::ToolThreePointCircle,
-          cmd::ToolThreePointArc, cmd::ToolThreePointAngle, cmd::ToolFourPointAngle})
-        button(id)->setCheckedFlag(false);
+    live_->showButtonsReleased();
+    syncLiveButtons();
 }
 
 void CScopeDeskDlg::syncOperationButtons()
@@ -531,6 +534,8 @@ void CScopeDeskDlg::enterFullScreen()
         return;
     fullScreen_->enter();
     preview_->setFullScreenHint(true);
+    const QSize screen = preview_->size();
+    live_->setView(screen, {screen.width() / 640.0, screen.height() / 480.0}, true);
     refreshToolTips();
 }
 
@@ -540,6 +545,7 @@ void CScopeDeskDlg::leaveFullScreen()
         return;
     fullScreen_->leave();
     preview_->setFullScreenHint(false);
+    live_->setView(kPreviewRect.size(), {1.0, 1.0}, false);
     refreshToolTips();
 }
 
@@ -565,6 +571,7 @@ void CScopeDeskDlg::releaseAll()
     recording_->closeRecording();
     if (capture_)
         capture_->ReleaseAll();
+    live_->clear();
     connected_ = false;
 }
 

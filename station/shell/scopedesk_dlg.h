@@ -31,6 +31,8 @@ class DeviceChangeDebouncer;
 class FullScreenMode;
 class HotKeyFilter;
 class ImageOperations;
+class LiveMeasure;
+class LiveMouseRouter;
 class MediaLibrary;
 class MeasureScale;
 class PreviewWidget;
@@ -68,6 +70,7 @@ public:
     MediaLibrary *library() const { return library_; }
     MeasureScale &measureScale() { return *measureScale_; }
     VideoRecording &recording() { return *recording_; }
+    LiveMeasure &liveMeasure() { return *live_; }
 
     void enterFullScreen();
     void leaveFullScreen();
@@ -104,6 +107,11 @@ private:
     void syncOperationButtons();
     void releaseToolButtons();
     void warn(const QString &key, const QString &fallback);
+    // Measuring on the live picture (scopedesk_dlg_live.cpp).
+    void setUpLiveMeasure();
+    bool routeLiveCommand(int id);
+    void syncLiveButtons();
+    void onCalibrationStored();
 
     StationServices services_;
     RegistryStore store_;
@@ -140,6 +148,8 @@ private:
     CaptureState captureState_;
     QMutex recordingLock_; // guards every call into a running recording
     FrameHooks hooks_;
+    std::unique_ptr<LiveMeasure> live_; // the frame path reads its marks: outlives capture_
+    std::unique_ptr<LiveMouseRouter> liveMouse_; // gone before live_
     std::unique_ptr<ImageOperations> operations_;
     std::unique_ptr<CSampleGrabberCB> grabber_;
     std::unique_ptr<VideoRecording> recording_; // closed after the capture has stopped

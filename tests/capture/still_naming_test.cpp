@@ -118,7 +118,14 @@ TEST_F(StillNumbering, WritesBothFilesOrNeither)
 // Overlays are drawn into the still at the scale of its size, before both files are written.
 TEST_F(StillNumbering, OverlaysAreDrawnAtTheScaleOfTheStillSize)
 {
-    for (const auto &[size, scale] : {std::pair{QSize(640, 480), 1.0}, {QSize(1920, 1080), 2.25}}) {
+    struct Case {
+        QSize size;
+        double scale;
+        QPointF zoom; // preview to frame: 16:9 frames are shown stretched wider
+    };
+    for (const auto &[size, scale, zoom] : {Case{QSize(640, 480), 1.0, {1.0, 1.0}},
+                                            Case{QSize(1920, 1080), 2.25, {1920.0 / 1120, 2.25}},
+                                            Case{QSize(1280, 1024), 2.0, {2.0, 2.0}}}) {
         quelmar::Frame frame(size.width(), size.height());
         StillRequest request;
         request.pictureDir = home.path();
@@ -127,14 +134,18 @@ TEST_F(StillNumbering, OverlaysAreDrawnAtTheScaleOfTheStillSize)
         QDir().mkpath(request.fullSizeDir);
         request.bmp = true;
         double seen = 0;
-        request.drawOverlays = [&](QImage &picture, double s) {
+        QPointF seenZoom;
+        request.drawOverlays = [&](QImage &picture, double s, QPointF z) {
             seen = s;
+            seenZoom = z;
             // A red bar 8 units long at the scale, as a scale line would be.
             QPainter(&picture).fillRect(QRectF(0, 0, 8 * s, 4), QColor(255, 0, 0));
         };
         const StillResult result = saveStill(frame, request);
         ASSERT_TRUE(result.written);
         EXPECT_DOUBLE_EQ(seen, scale);
+        EXPECT_DOUBLE_EQ(seenZoom.x(), zoom.x());
+        EXPECT_DOUBLE_EQ(seenZoom.y(), zoom.y());
         QString error;
         std::optional<quelmar::Frame> written = quelmar::readBmp(result.fullSizePath, &error);
         ASSERT_TRUE(written) << error.toStdString();
