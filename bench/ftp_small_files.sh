@@ -5,25 +5,8 @@
 # by SHA-256. ORBILUX names the program (default ./build/bin/orbilux).
 set -euo pipefail
 
-orbilux=${ORBILUX:-./build/bin/orbilux}
-[[ -x $orbilux ]] || { echo "ftp_small_files: no program at $orbilux (set ORBILUX)" >&2; exit 2; }
-for tool in curl python3; do
-  command -v "$tool" >/dev/null || { echo "ftp_small_files: $tool is needed" >&2; exit 2; }
-done
-
-base=/tmp
-[[ -d /dev/shm && -w /dev/shm ]] && base=/dev/shm
-work=$(mktemp -d "$base/ftp-small.XXXXXX")
-server=
-cleanup() {
-  if [[ -n $server ]] && kill -0 "$server" 2>/dev/null; then
-    kill -TERM "$server" 2>/dev/null || true
-    wait "$server" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+name=ftp-small
+source "$(dirname "$0")/ftp_share_lib.sh"
 
 share=$work/share
 mkdir -p "$share/small" "$share/many" "$work/client"
@@ -37,17 +20,7 @@ for i in range(1000):
     open(os.path.join(root, "many", f"name{i:04d}.txt"), "wb").close()
 PY
 
-port=$(python3 -c 'import socket
-s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1]); s.close()')
-"$orbilux" --ftp-serve "$share" --port "$port" --ftp-address 127.0.0.1 >"$work/server.log" 2>&1 &
-server=$!
-for _ in $(seq 100); do
-  grep -q '^Sharing ' "$work/server.log" && break
-  kill -0 "$server" 2>/dev/null || { cat "$work/server.log" >&2; exit 1; }
-  sleep 0.1
-done
-grep -q '^Sharing ' "$work/server.log" || { echo "ftp_small_files: server did not start" >&2; exit 1; }
-url=ftp://127.0.0.1:$port
+start_share "$share"
 
 # One curl for all 50 URLs keeps one control connection, so each figure is one RETR.
 urls=()

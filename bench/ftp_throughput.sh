@@ -6,36 +6,14 @@
 # (timed transfers each way, median reported) change the run.
 set -euo pipefail
 
-orbilux=${ORBILUX:-./build/bin/orbilux}
 clients=${CLIENTS:-100}
 files=${FILES:-1000}
 big_mib=${BIG_MIB:-1024}
-
-[[ -x $orbilux ]] || { echo "ftp_throughput: no program at $orbilux (set ORBILUX)" >&2; exit 2; }
-for tool in curl python3; do
-  command -v "$tool" >/dev/null || { echo "ftp_throughput: $tool is needed" >&2; exit 2; }
-done
-
-# Memory-backed when possible, so the disk does not set the figure.
-base=/tmp
-[[ -d /dev/shm && -w /dev/shm ]] && base=/dev/shm
-work=$(mktemp -d "$base/ftp-throughput.XXXXXX")
-server=
-cleanup() {
-  if [[ -n $server ]] && kill -0 "$server" 2>/dev/null; then
-    kill -TERM "$server" 2>/dev/null || true
-    wait "$server" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+name=ftp-throughput
+source "$(dirname "$0")/ftp_share_lib.sh"
 
 share=$work/share
 mkdir -p "$share/many" "$work/client"
-
-port=$(python3 -c 'import socket
-s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1]); s.close()')
 
 echo "preparing ${big_mib} MiB and $files small files in $work"
 head -c "$((big_mib * 1024 * 1024))" /dev/urandom >"$share/big.bin"
@@ -47,16 +25,8 @@ for i in range(count):
         f.write(os.urandom(4096 + i))
 EOF
 
-"$orbilux" --ftp-serve "$share" --port "$port" --ftp-address 127.0.0.1 >"$work/server.log" 2>&1 &
-server=$!
-for _ in $(seq 100); do
-  grep -q '^Sharing ' "$work/server.log" && break
-  kill -0 "$server" 2>/dev/null || { cat "$work/server.log" >&2; exit 1; }
-  sleep 0.1
-done
-grep -q '^Sharing ' "$work/server.log" || { echo "ftp_throughput: server did not start" >&2; exit 1; }
+start_share "$share"
 head -n 1 "$work/server.log"
-url=ftp://127.0.0.1:$port
 
 mbps() { awk -v b="$1" 'BEGIN { printf "%.0f", b / 1e6 }'; }
 each_mbps() { for b in "$@"; do mbps "$b"; echo -n " "; done | sed 's/ $//'; }
@@ -70,7 +40,7 @@ with open(sys.argv[1], "rb") as f:
 want=$(sha256 "$share/big.bin")
 runs=${RUNS:-3}
 
-# SIZE refuses files this large, so the length is not taken from it. The figure is the median
+# The length is not taken from SIZE, so the two ways compare alike. The figure is the median
 # of runs into /dev/null, which leaves the client's file writing out; then one run into a file
 # carries the hash check.
 speeds=()
