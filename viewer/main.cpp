@@ -2,8 +2,10 @@
 // of one directory over FTP without a window.
 #include "app/ftp_share.h"
 #include "app/orbilux_window.h"
+#include "app/quit_on_signals.h"
 #include "app/view_controller.h"
 #include "app/viewer_prompt.h"
+#include "app/viewer_sound.h"
 #include "device/network_manager_wifi.h"
 
 #include <QApplication>
@@ -45,8 +47,26 @@ double cpuSeconds()
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-// --exit-after SECONDS: quit then and tell how many pictures were shown, for measurements.
-void scheduleExit(const QStringList &arguments, const ViewController &controller)
+// What --exit-after prints: pictures shown, the main thread's hand-over times, the recording,
+// and the process's CPU time.
+void printFigures(ViewController &controller)
+{
+    const VideoRecorder &recorder = controller.recorder();
+    const quint64 shown = controller.framesShown();
+    std::printf("frames shown: %llu\n", static_cast<unsigned long long>(shown));
+    std::printf("hand-over ms: mean %.3f longest %.3f\n",
+                shown ? double(controller.totalHandOverNs()) / double(shown) / 1e6 : 0.0,
+                double(controller.longestHandOverNs()) / 1e6);
+    std::printf("recorded frames kept: %lld\nrecorded frames dropped: %lld\n",
+                static_cast<long long>(recorder.framesKept()),
+                static_cast<long long>(recorder.framesDropped()));
+    std::printf("recording: %s\n", qPrintable(recorder.videoFileName()));
+    std::printf("cpu seconds: %.3f\n", cpuSeconds());
+    std::fflush(stdout);
+}
+
+// --exit-after SECONDS: quit then and tell the figures, for measurements.
+void scheduleExit(const QStringList &arguments, ViewController &controller)
 {
     bool ok = false;
     const double seconds =
@@ -54,11 +74,22 @@ void scheduleExit(const QStringList &arguments, const ViewController &controller
     if (!ok || seconds <= 0)
         return;
     QTimer::singleShot(int(seconds * 1000), qApp, [&controller] {
-        std::printf("frames shown: %llu\ncpu seconds: %.3f\n",
-                    static_cast<unsigned long long>(controller.framesShown()), cpuSeconds());
-        std::fflush(stdout);
+        // The recording is finished first, so its figures are final.
+        controller.windowWillClose();
+        printFigures(controller);
         QCoreApplication::quit();
     });
+}
+
+// --record: a recording starts with the first picture shown.
+void recordOnFirstPicture(ViewController &controller)
+{
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = QObject::connect(
+        &controller, &ViewController::pictureShown, &controller, [&controller, connection] {
+            QObject::disconnect(*connection);
+            QTimer::singleShot(0, &controller, &ViewController::TakeRecord);
+        });
 }
 
 } // namespace
@@ -74,6 +105,8 @@ int main(int argc, char **argv)
     QApplication::setOrganizationName(QStringLiteral("Quelmar"));
     QApplication::setDesktopFileName(QStringLiteral("orbilux"));
     const QStringList arguments = QApplication::arguments();
+    // SIGTERM and Ctrl-C end the event loop, so the window goes and a recording is finished.
+    QuitOnSignals quitOnSignals;
 
     // A network name given from outside replaces NetworkManager's (the simulator demo).
     QString fixedName = optionValue(arguments, QStringLiteral("--wifi-network-name"));
@@ -86,10 +119,14 @@ int main(int argc, char **argv)
         network = std::make_unique<FixedWifiNetwork>(fixedName);
 
     WidgetViewerPrompt prompt;
+    QtViewerSound sound;
+    SystemDesktopOpener opener;
     ViewerServices services;
     services.prompt = &prompt;
     services.network = network.get();
     services.device = DeviceAddress::fromEnvironmentAndArguments(arguments);
+    services.sound = &sound;
+    services.opener = &opener;
     const QString shareAddress = optionValue(arguments, QStringLiteral("--ftp-address"));
     if (!shareAddress.isEmpty())
         services.ftpAddress = QHostAddress(shareAddress);
@@ -97,6 +134,8 @@ int main(int argc, char **argv)
     OrbiluxWindow window(services);
     prompt.setParent(&window);
     window.show();
+    if (arguments.contains(QStringLiteral("--record")))
+        recordOnFirstPicture(window.controller());
     if (arguments.contains(QStringLiteral("--connect-wifi")))
         QTimer::singleShot(0, &window.controller(), &ViewController::ConnectWiFiCamera);
     scheduleExit(arguments, window.controller());

@@ -4,6 +4,7 @@ quelmar_add_test(viewer_app_test LABEL viewer
     ${CMAKE_CURRENT_LIST_DIR}/view_controller_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/closed_address.cpp
     ${CMAKE_CURRENT_LIST_DIR}/wifiscope_sim.h
+    ${CMAKE_CURRENT_LIST_DIR}/viewer_test_support.h
   LIBS viewer_app Qt6::Network)
 
 # The workspace share, and orbilux --ftp-serve run as a child process.
