@@ -159,6 +159,8 @@ public:
     const QString &albumTitle() const { return albumTitle_; }
     QStringList albumEntries() const { return workspace_.userAlbums(); }
     const QTimer &reconnectTimer() const { return reconnectTimer_; }
+    // How long a new stream may take for its first picture before it is given up.
+    void setFirstPictureTimeout(int milliseconds) { firstPictureTimer_.setInterval(milliseconds); }
     bool streamRunning() const { return !stream_.isNull(); }
     const QString &statusText() const { return statusText_; }
 

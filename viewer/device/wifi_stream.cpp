@@ -91,6 +91,18 @@ void WifiStream::stop()
     thread_.request_stop();
 }
 
+std::size_t WifiStream::queuedPictures() const
+{
+    QMutexLocker lock(&queueMutex_);
+    return queue_.size();
+}
+
+qsizetype WifiStream::queuedBytes() const
+{
+    QMutexLocker lock(&queueMutex_);
+    return queuedBytes_;
+}
+
 void WifiStream::run(std::stop_token stop)
 {
     const CurlEasy curl = makeCurlEasy();

@@ -24,7 +24,7 @@ public:
     // Pictures waiting for the owner's thread beyond these are dropped, oldest first, so a
     // stalled window cannot make the stream buffer without end.
     static constexpr std::size_t kMaxQueuedPictures = 8;
-    static constexpr qsizetype kMaxQueuedBytes = qsizetype(64) << 20;
+    static constexpr qsizetype kMaxQueuedBytes = qsizetype(48) << 20;
     static constexpr long kTimeoutSeconds = 10;
     // The largest picture taken when the device's own list of sizes is not known.
     static constexpr QSize kDefaultLargestPicture{4096, 4096};
@@ -40,6 +40,10 @@ public:
     void start();
     void stop();
 
+    // Pictures decoded and waiting for the owner's thread, and their size in bytes.
+    std::size_t queuedPictures() const;
+    qsizetype queuedBytes() const;
+
 Q_SIGNALS:
     // One finished JPEG part, on the owner's thread. The image is null when the part did not
     // decode or was refused for its size; the part still counts as a picture of the device.
@@ -53,7 +57,8 @@ private:
 
     const DeviceAddress address_;
     const QSize largestPicture_;
-    QMutex queueMutex_; // guards queue_ and queuedBytes_ (stream thread writes, owner drains)
+    mutable QMutex
+        queueMutex_; // guards queue_ and queuedBytes_ (stream thread writes, owner drains)
     std::deque<QImage> queue_;
     qsizetype queuedBytes_ = 0;
     std::jthread thread_; // last member: it stops and joins before the rest goes away
