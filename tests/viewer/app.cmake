@@ -34,3 +34,14 @@ quelmar_add_test(viewer_workspace_test LABEL viewer
     ${CMAKE_CURRENT_LIST_DIR}/closed_address.cpp
     ${CMAKE_CURRENT_LIST_DIR}/viewer_test_support.h
   LIBS viewer_app)
+
+quelmar_add_test(viewer_recorder_test LABEL viewer
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/recorder_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/gallery_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/closed_address.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/wifiscope_sim.h
+    ${CMAKE_CURRENT_LIST_DIR}/viewer_test_support.h
+  LIBS viewer_app Qt6::Network)
+target_compile_definitions(viewer_recorder_test PRIVATE ORBILUX_PROGRAM="$<TARGET_FILE:orbilux>")
+add_dependencies(viewer_recorder_test orbilux)
