@@ -1,5 +1,9 @@
 #include "video/queued_mp4_writer.h"
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 namespace quelmar {
 
 std::unique_ptr<QueuedMp4Writer> QueuedMp4Writer::create(const QString &path,
@@ -76,6 +80,9 @@ std::int64_t QueuedMp4Writer::framesDropped() const
 
 void QueuedMp4Writer::run()
 {
+    // Below the threads that show pictures: when the processor is short, the encoder is the
+    // one to wait, and a full queue drops pictures instead of holding up the screen.
+    setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), kNiceness);
     bool failed = false;
     QString problem;
     for (;;) {

@@ -20,6 +20,8 @@ namespace quelmar {
 class QueuedMp4Writer {
 public:
     static constexpr std::size_t kDefaultCapacity = 6;
+    // The writer thread's scheduling niceness (the threads that show pictures keep 0).
+    static constexpr int kNiceness = 5;
     // Called once on the writer's thread when the file is finished (or failed for good),
     // before finish() returns.
     using Finished = std::function<void(bool ok, const QString &error)>;

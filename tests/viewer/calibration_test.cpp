@@ -61,6 +61,11 @@ struct NumberCase {
     float value; // 0: refused
 };
 
+void PrintTo(const NumberCase &c, std::ostream *out)
+{
+    *out << '"' << c.text << '"';
+}
+
 class PositiveNumbers : public ::testing::TestWithParam<NumberCase> {};
 
 TEST_P(PositiveNumbers, OnlyPositiveFiniteNumbersInTheCLocale)
@@ -87,6 +92,11 @@ struct ValueCase {
     bool valid;
     Calibration expected;
 };
+
+void PrintTo(const ValueCase &c, std::ostream *out)
+{
+    *out << '"' << c.value << '"';
+}
 
 class StoredValues : public ::testing::TestWithParam<ValueCase> {};
 
@@ -195,6 +205,11 @@ struct SheetCase {
     const char *name, *magnification, *length, *unit;
     const char *alert; // nullptr: accepted
 };
+
+void PrintTo(const SheetCase &c, std::ostream *out)
+{
+    *out << '"' << c.name << "|" << c.magnification << "|" << c.length << "|" << c.unit << '"';
+}
 
 class CalibrationSheet : public ::testing::TestWithParam<SheetCase> {};
 

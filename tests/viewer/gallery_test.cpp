@@ -18,6 +18,7 @@
 #include <QImage>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -264,7 +265,8 @@ TEST_F(GalleryWindow, ARecordingIsFinishedBeforeItsFilesAreDeleted)
 
     window.tabView().setCurrentIndex(OrbiluxWindow::kVideosTab);
     GalleryView &grid = window.videoGrid();
-    ASSERT_EQ(grid.model()->rowCount(), 1);
+    // The poster is listed once it is written.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return grid.model()->rowCount() == 1; }, 15000));
     grid.show();
     Q_EMIT grid.customContextMenuRequested(grid.visualRect(grid.model()->index(0, 0)).center());
     EXPECT_EQ(controller.gallery().IndexSelect(), 0);
@@ -282,6 +284,7 @@ TEST_F(GalleryWindow, ARecordingIsFinishedBeforeItsFilesAreDeleted)
     for (int i = 0; i < 6; ++i)
         controller.handleWifiPicture(picture);
     ASSERT_EQ(controller.recorder().recordcapture(), VideoRecorder::kRecording);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return grid.model()->rowCount() == 1; }, 15000));
     prompt_.confirmAnswers = {true};
     controller.gallery().deleteMulMenuItemAction();
     EXPECT_EQ(controller.recorder().recordcapture(), VideoRecorder::kIdle);

@@ -80,6 +80,7 @@ TEST_F(Recorder, StatesPosterAndEverySecondFrameAtTenPerSecond)
 
     recorder_.recordingVideo(frame(Qt::red)); // the poster only
     EXPECT_EQ(recorder_.recordcapture(), VideoRecorder::kRecording);
+    ASSERT_TRUE(posters.wait(kWaitMs));
     ASSERT_EQ(posters.count(), 1);
     EXPECT_EQ(posters.at(0).at(0).toString(), video + QStringLiteral(".jpg"));
     EXPECT_EQ(identify(video + QStringLiteral(".jpg")), QStringLiteral("JPEG 640 480"));
@@ -135,6 +136,11 @@ struct ClockCase {
     int seconds;
     const char *text;
 };
+
+void PrintTo(const ClockCase &c, std::ostream *out)
+{
+    *out << c.seconds << " s";
+}
 
 class RecordingClock : public ::testing::TestWithParam<ClockCase> {};
 

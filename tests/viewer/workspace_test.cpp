@@ -31,6 +31,11 @@ struct NameCase {
     Workspace::AlbumCheck check;
 };
 
+void PrintTo(const NameCase &c, std::ostream *out)
+{
+    *out << '"' << c.name << '"';
+}
+
 class AlbumNames : public ::testing::TestWithParam<NameCase> {};
 
 TEST_P(AlbumNames, OnlyNewPlainNamesInsideTheWorkspace)

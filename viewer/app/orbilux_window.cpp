@@ -89,6 +89,8 @@ void OrbiluxWindow::buildContent(const ViewerServices &services)
     tabs_ = new QTabWidget(content);
     tabs_->setObjectName(QStringLiteral("SettingTabView"));
     tabs_->setGeometry(4, 40, ViewController::kViewX - 8, 616);
+    // Three tabs in the narrow column without scroll arrows.
+    tabs_->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 7px; }"));
     Gallery &gallery = controller_->gallery();
     PhotoGridView_ = new GalleryView(gallery, gallery.photos(), tabs_);
     PhotoGridView_->setObjectName(QStringLiteral("PhotoGridView"));
@@ -109,7 +111,7 @@ void OrbiluxWindow::buildContent(const ViewerServices &services)
     txt_recording_->setObjectName(QStringLiteral("txt_recording"));
     txt_recording_->setReadOnly(true);
     txt_recording_->setFrame(false);
-    txt_recording_->setGeometry(ViewController::kViewX, 660, ViewController::kViewWidth, 24);
+    txt_recording_->setGeometry(ViewController::kViewX, 658, ViewController::kViewWidth, 22);
 }
 
 void OrbiluxWindow::connectController()

@@ -95,17 +95,11 @@ void VideoRecorder::recordingVideo(const QImage &frame)
     if (frame.isNull())
         return;
     switch (recordcapture_) {
-    case kStartRequested: {
+    case kStartRequested:
         recordcapture_ = kRecording;
         posterFrame_ = toCanvas(frame);
-        QString why;
-        const QString poster = posterFileName();
-        if (writeJpeg(poster, toFrame(posterFrame_).view(), kPosterQuality, &why))
-            Q_EMIT posterSaved(poster);
-        else
-            qCWarning(lcRecorder) << "no poster for" << videoFileName_ << why;
+        writePoster();
         break;
-    }
     case kRecording:
         if (++framePerSecond_ % 2 != 0)
             break;
@@ -127,6 +121,25 @@ void VideoRecorder::recordingVideo(const QImage &frame)
     default:
         break;
     }
+}
+
+void VideoRecorder::writePoster()
+{
+    // Off the main thread, like the video: the picture on screen does not wait for the disk.
+    // The gallery hears of the poster once it is complete.
+    posterJob_ = std::jthread([this, picture = posterFrame_, poster = posterFileName()] {
+        QString why;
+        const bool written = writeJpeg(poster, toFrame(picture).view(), kPosterQuality, &why);
+        if (!written)
+            qCWarning(lcRecorder) << "no poster" << poster << why;
+        QMetaObject::invokeMethod(
+            this,
+            [this, poster, written] {
+                if (written)
+                    Q_EMIT posterSaved(poster);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void VideoRecorder::startFinishing()
@@ -168,6 +181,8 @@ void VideoRecorder::finishedOnWriterThread(Finishing *finishing, bool ok, const 
 
 void VideoRecorder::finishNow()
 {
+    if (posterJob_.joinable())
+        posterJob_.join();
     const bool hadPoster = recordcapture_ == kRecording || recordcapture_ == kStopRequested;
     const QString current = videoFileName_;
     if (writer_) {

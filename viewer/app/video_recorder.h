@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace quelmar {
@@ -67,6 +68,7 @@ Q_SIGNALS:
 
 private:
     struct Finishing;
+    void writePoster();
     void startFinishing();
     void finishedOnWriterThread(Finishing *finishing, bool ok, const QString &error);
     void clearClock();
@@ -87,6 +89,7 @@ private:
     QTimer recordTimer_;
     std::unique_ptr<QueuedMp4Writer> writer_;           // the running recording
     std::vector<std::unique_ptr<Finishing>> finishing_; // stopped, still writing their files
+    std::jthread posterJob_; // last: joined before the members it reads go
 };
 
 } // namespace quelmar::viewer
