@@ -19,45 +19,19 @@ parts=$((duration * fps))
 command -v ffprobe >/dev/null || { echo "viewer_record: ffprobe is missing" >&2; exit 2; }
 
 work=$(mktemp -d)
-sim=
-stop_sim() {
-  if [[ -n $sim ]] && kill -0 "$sim" 2>/dev/null; then
-    kill -TERM "$sim" 2>/dev/null || true
-    wait "$sim" 2>/dev/null || true
-  fi
-  sim=
-}
+source "$here/bench/wifiscope_sim.sh"
 trap 'stop_sim; rm -rf "$work"' EXIT
 trap 'exit 130' INT TERM
-
-start_sim() {
-  "$here/tools/wifiscope-sim" --web-port 0 --stream-port 0 --resolution 0 --fps "$fps" \
-    --stream-parts "$parts" >"$work/sim.log" 2>&1 &
-  sim=$!
-  ready=
-  for _ in $(seq 300); do
-    ready=$(grep -o 'ready web=[0-9]* stream=[0-9]*' "$work/sim.log" || true)
-    [[ -n $ready ]] && break
-    kill -0 "$sim" 2>/dev/null || { cat "$work/sim.log" >&2; exit 1; }
-    sleep 0.1
-  done
-  [[ -n $ready ]] || { echo "viewer_record: the simulator did not start" >&2; exit 1; }
-  web=${ready#ready web=}
-  web=${web%% *}
-  stream=${ready##*stream=}
-}
 
 # One run of Orbilux over a whole stream; its figures go to $work/$1.out.
 run_orbilux() {
   local name=$1
   shift
-  start_sim
+  start_sim --resolution 0 --fps "$fps" --stream-parts "$parts"
   ORBILUX_HOME=$work/$name QT_QPA_PLATFORM=offscreen "$orbilux" --wifi-host 127.0.0.1 \
     --wifi-web-port "$web" --wifi-stream-port "$stream" --wifi-network-name AIRLOUPE01-bench \
     --connect-wifi --exit-after $((duration + 5)) "$@" >"$work/$name.out" 2>"$work/$name.err"
-  sent=$(curl -sf "http://127.0.0.1:$web/sim/state" |
-         python3 -c 'import json, sys; print(json.load(sys.stdin)["parts_sent"])')
-  echo "sent: $sent" >>"$work/$name.out"
+  echo "sent: $(state | field parts_sent)" >>"$work/$name.out"
   stop_sim
 }
 figure() { sed -n "s/^$2: //p" "$work/$1.out"; }

@@ -11,7 +11,7 @@ packages=(
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev libcurl4-openssl-dev
   curl
   libgtest-dev libgmock-dev libbenchmark-dev
-  imagemagick ffmpeg python3 xvfb xauth x11-utils
+  imagemagick ffmpeg python3 xvfb xauth x11-utils dbus-daemon
   fonts-dejavu-core
 )
 

@@ -9,6 +9,7 @@
 #include "app/orbilux_window.h"
 #include "app/video_recorder.h"
 
+#include "atomic_file.h"
 #include "probed_video.h"
 #include "temp_home.h"
 
@@ -175,8 +176,8 @@ TEST_F(GalleryTest, AFailedCopyLeavesTheExistingFile)
     EXPECT_FALSE(QFileInfo::exists(target));
     ASSERT_EQ(prompt_.alerts.size(), 1);
     EXPECT_TRUE(prompt_.alerts[0].startsWith(u"The file cannot be saved"));
-    EXPECT_TRUE(copyFileReplacing(images_ + QStringLiteral("still.jpg"),
-                                  dir_.filePath(QStringLiteral("copy.jpg"))));
+    EXPECT_TRUE(quelmar::copyFileReplacing(images_ + QStringLiteral("still.jpg"),
+                                           dir_.filePath(QStringLiteral("copy.jpg"))));
 }
 
 TEST_F(GalleryTest, DeletingAVideoTakesItsPosterAndOnlyARealRecording)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "temp_home.h"
+#include "wifiscope_sim.h"
 
 #include "device/device_address.h"
 
@@ -21,19 +22,11 @@ public:
         process_.setArguments(options);
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process_.start();
-        QElapsedTimer waited;
-        waited.start();
-        const QRegularExpression ready(QStringLiteral("ready port=(\\d+)"));
-        QByteArray output;
-        while (waited.elapsed() < 30000 && process_.state() != QProcess::NotRunning) {
-            process_.waitForReadyRead(500);
-            output += process_.readAllStandardOutput();
-            const auto match = ready.match(QString::fromLatin1(output));
-            if (match.hasMatch()) {
-                const int port = match.captured(1).toInt();
-                address_ = {QStringLiteral("127.0.0.1"), port, port};
-                return;
-            }
+        const auto match =
+            waitForReadyLine(process_, QRegularExpression(QStringLiteral("ready port=(\\d+)")));
+        if (match.hasMatch()) {
+            const int port = match.captured(1).toInt();
+            address_ = {QStringLiteral("127.0.0.1"), port, port};
         }
     }
     ~MisbehavingDevice()

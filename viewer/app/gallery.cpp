@@ -2,6 +2,8 @@
 
 #include "app/viewer_prompt.h"
 
+#include "atomic_file.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -192,39 +194,6 @@ void Gallery::deleteMulMenuItemAction()
     QDir().mkpath(model->directory());
     model->clear();
     resetSelection();
-}
-
-bool copyFileReplacing(const QString &from, const QString &to, QString *error)
-{
-    QFile source(from);
-    if (!source.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = source.errorString();
-        return false;
-    }
-    QSaveFile target(to);
-    if (!target.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = target.errorString();
-        return false;
-    }
-    // In pieces: recordings can be large.
-    QByteArray chunk;
-    bool written = true;
-    while (written && !(chunk = source.read(1 << 20)).isEmpty())
-        written = target.write(chunk) == chunk.size();
-    if (!written || source.error() != QFileDevice::NoError || !source.atEnd()) {
-        target.cancelWriting();
-        if (error)
-            *error = written ? source.errorString() : target.errorString();
-        return false;
-    }
-    if (!target.commit()) {
-        if (error)
-            *error = target.errorString();
-        return false;
-    }
-    return true;
 }
 
 } // namespace quelmar::viewer

@@ -72,7 +72,4 @@ private:
     BeforeDelete beforeDelete_;
 };
 
-// Copies `from` over `to` in one step: `to` is replaced only once the whole copy is written.
-bool copyFileReplacing(const QString &from, const QString &to, QString *error = nullptr);
-
 } // namespace quelmar::viewer
