@@ -165,7 +165,7 @@ TEST_F(GalleryTest, OpenAndSaveTakeTheRecordingNotItsPoster)
     EXPECT_EQ(prompt_.saveRequests.last(), QStringLiteral("Save Image|still.jpg|jpg"));
 }
 
-TEST_F(GalleryTest, AFailedCopyLeavesTheExistingFile)
+TEST_F(GalleryTest, AFailedCopyIsAlertedAndLeavesNoFile)
 {
     ASSERT_TRUE(writePicture(images_ + QStringLiteral("still.jpg")));
     load();
