@@ -49,7 +49,6 @@ void MeasureControls::setCalibrationDefaults()
     measure_unit_ = QStringLiteral("mm");
     measure_length_ = 1.0f;
     measure_mag_ = 0;
-    pendingRun_.reset();
 }
 
 MeasureRequest MeasureControls::currentRequest(int mode) const
@@ -84,8 +83,6 @@ void MeasureControls::toolAction(int mode)
 {
     if (!isavailable_() || mode < kLineTool || mode > kTextTool || !calibrated())
         return;
-    // A tool chosen during a calibration run ends the run; its values are not adopted.
-    pendingRun_.reset();
     Q_EMIT measureModeRequested(currentRequest(mode));
     if (mode == kContinuousLineTool || mode == kPolygonTool)
         Q_EMIT statusTextRequested(kCtrlClickHint);
@@ -231,7 +228,6 @@ void MeasureControls::selectCalibration(int index, const QString &title)
     const std::optional<Calibration> stored = store_->find(title);
     title_ = title;
     calibrationName_ = title;
-    pendingRun_.reset();
     if (!stored) {
         measure_mag_ = 0;
         prompt_->alert(QStringLiteral("The calibration \"%1\" is damaged.").arg(title));
@@ -249,7 +245,6 @@ void MeasureControls::beginCalibrationRun(const UserEntity &entity)
     const std::optional<float> length = positiveNumber(entity.Param3);
     if (!magnification || !length || entity.Param1.isEmpty() || entity.Param4.isEmpty())
         return;
-    pendingRun_ = Calibration{*magnification, entity.Param4, *length};
     Q_EMIT measureModeRequested(
         {kLineTool, style_, entity.Param1, entity.Param4, *magnification, *length, true});
 }
@@ -264,7 +259,6 @@ void MeasureControls::completeCalibrationRun(const UserEntity &entity)
     // nothing changes here.
     if (!store_ || !QFileInfo::exists(store_->path()))
         return;
-    pendingRun_.reset();
     calibrationName_ = entity.Param1;
     measure_unit_ = entity.Param4;
     measure_mag_ = *magnification;
@@ -293,7 +287,6 @@ void MeasureControls::addEntry(const QString &title)
 
 void MeasureControls::calibrationSheetCancelled()
 {
-    pendingRun_.reset();
     Q_EMIT measureModeRequested(currentRequest(kNoTool));
 }
 

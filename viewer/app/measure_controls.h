@@ -91,11 +91,9 @@ public:
     const QString &measureUnit() const { return measure_unit_; }
     float measureLength() const { return measure_length_; }
     float measureMag() const { return measure_mag_; }
-    bool calibrationRunPending() const { return pendingRun_.has_value(); }
     // The stored names as the pop-up lists them behind its fixed entries, and its title.
     const QStringList &calibrationEntries() const { return entries_; }
     const QString &calibrationTitle() const { return title_; }
-    const CalibrationStore *store() const { return store_ ? &*store_ : nullptr; }
     // The overlay the view shows, and whether the pitch panel is up.
     int overlay() const { return overlay_; }
     bool gridPanelShown() const { return bMSGridAvailable_ != 0; }
@@ -130,7 +128,6 @@ private:
     QString measure_unit_ = QStringLiteral("mm");
     float measure_length_ = 1.0f;
     float measure_mag_ = 0;
-    std::optional<Calibration> pendingRun_; // the sheet's values until the run completes
     QStringList entries_;
     QString title_;
     int overlay_ = 0;          // the overlay switched on, 0 for none
