@@ -41,6 +41,7 @@ bench: build
 	@for b in build/bin/bench_*; do echo "== $$b"; $$b --benchmark_min_time=0.2; done
 	@bash bench/startup.sh
 	@bash bench/wifi_endtoend.sh
+	@bash bench/viewer_record.sh
 	@bash bench/ftp_throughput.sh
 	@bash bench/record_endtoend.sh
 

@@ -16,33 +16,11 @@ parts=$((duration * fps))
 [[ -x $orbilux ]] || { echo "wifi_endtoend: no program at $orbilux (set ORBILUX)" >&2; exit 2; }
 
 work=$(mktemp -d)
-sim=
-cleanup() {
-  if [[ -n $sim ]] && kill -0 "$sim" 2>/dev/null; then
-    kill -TERM "$sim" 2>/dev/null || true
-    wait "$sim" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$here/bench/wifiscope_sim.sh"
+trap 'stop_sim; rm -rf "$work"' EXIT
 trap 'exit 130' INT TERM
 
-"$here/tools/wifiscope-sim" --web-port 0 --stream-port 0 --resolution "$resolution" \
-  --fps "$fps" --stream-parts "$parts" >"$work/sim.log" 2>&1 &
-sim=$!
-ready=
-for _ in $(seq 300); do
-  ready=$(grep -o 'ready web=[0-9]* stream=[0-9]*' "$work/sim.log" || true)
-  [[ -n $ready ]] && break
-  kill -0 "$sim" 2>/dev/null || { cat "$work/sim.log" >&2; exit 1; }
-  sleep 0.1
-done
-[[ -n $ready ]] || { echo "wifi_endtoend: the simulator did not start" >&2; exit 1; }
-web=${ready#ready web=}
-web=${web%% *}
-stream=${ready##*stream=}
-state() { curl -sf "http://127.0.0.1:$web/sim/state"; }
-field() { python3 -c 'import json, sys; print(json.load(sys.stdin)[sys.argv[1]])' "$1"; }
+start_sim --resolution "$resolution" --fps "$fps" --stream-parts "$parts"
 first=$(state)
 size="$(field width <<<"$first")x$(field height <<<"$first")"
 

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QString>
 
@@ -19,6 +21,39 @@ inline bool replaceFile(const QString &path, QByteArrayView bytes, QString *erro
     if (error)
         *error = file.errorString();
     return false;
+}
+
+// Copies `source` over `destination` the same way: an existing file is replaced only once the
+// copy is whole; copying a file onto itself leaves it alone. Large files go in pieces.
+inline bool copyFileReplacing(const QString &source, const QString &destination,
+                              QString *error = nullptr)
+{
+    const QString from = QFileInfo(source).canonicalFilePath();
+    if (!from.isEmpty() && from == QFileInfo(destination).canonicalFilePath())
+        return true; // the file itself: replacing it by its copy would only risk it
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = in.errorString();
+        return false;
+    }
+    QSaveFile out(destination);
+    if (!out.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = out.errorString();
+        return false;
+    }
+    QByteArray chunk;
+    bool written = true;
+    while (written && !(chunk = in.read(1 << 20)).isEmpty())
+        written = out.write(chunk) == chunk.size();
+    if (!written || in.error() != QFileDevice::NoError || !in.atEnd() || !out.commit()) {
+        if (error)
+            *error = written && in.error() != QFileDevice::NoError ? in.errorString()
+                                                                   : out.errorString();
+        return false; // QSaveFile drops the unfinished copy
+    }
+    return true;
 }
 
 } // namespace quelmar

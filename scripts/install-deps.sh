@@ -13,7 +13,7 @@ packages=(
   libgsf-1-dev libfreexl-dev libxlsxwriter-dev libminizip-dev python3-openpyxl
   curl
   libgtest-dev libgmock-dev libbenchmark-dev
-  imagemagick ffmpeg poppler-utils python3 xvfb xauth x11-utils
+  imagemagick ffmpeg poppler-utils python3 xvfb xauth x11-utils dbus-daemon
   xdg-utils
   fonts-dejavu-core
   desktop-file-utils appstream man-db

@@ -3,8 +3,10 @@
 #include "app/ftp_share.h"
 #include "app/orbilux_options.h"
 #include "app/orbilux_window.h"
+#include "app/quit_on_signals.h"
 #include "app/view_controller.h"
 #include "app/viewer_prompt.h"
+#include "app/viewer_sound.h"
 #include "device/network_manager_wifi.h"
 
 #include <cli/command_line.h>
@@ -38,15 +40,44 @@ double cpuSeconds()
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-// --exit-after SECONDS: quit then and tell how many pictures were shown, for measurements.
-void scheduleExit(double seconds, const ViewController &controller)
+// What --exit-after prints: pictures shown, the main thread's hand-over times, the recording,
+// and the process's CPU time.
+void printFigures(ViewController &controller)
+{
+    const VideoRecorder &recorder = controller.recorder();
+    const quint64 shown = controller.framesShown();
+    std::printf("frames shown: %llu\n", static_cast<unsigned long long>(shown));
+    std::printf("hand-over ms: mean %.3f longest %.3f\n",
+                shown ? double(controller.totalHandOverNs()) / double(shown) / 1e6 : 0.0,
+                double(controller.longestHandOverNs()) / 1e6);
+    std::printf("recorded frames kept: %lld\nrecorded frames dropped: %lld\n",
+                static_cast<long long>(recorder.framesKept()),
+                static_cast<long long>(recorder.framesDropped()));
+    std::printf("recording: %s\n", qPrintable(recorder.videoFileName()));
+    std::printf("cpu seconds: %.3f\n", cpuSeconds());
+    std::fflush(stdout);
+}
+
+// --exit-after SECONDS: quit then and tell the figures, for measurements.
+void scheduleExit(double seconds, ViewController &controller)
 {
     QTimer::singleShot(int(seconds * 1000), qApp, [&controller] {
-        std::printf("frames shown: %llu\ncpu seconds: %.3f\n",
-                    static_cast<unsigned long long>(controller.framesShown()), cpuSeconds());
-        std::fflush(stdout);
+        // The recording is finished first, so its figures are final.
+        controller.windowWillClose();
+        printFigures(controller);
         QCoreApplication::quit();
     });
+}
+
+// --record: a recording starts with the first picture shown.
+void recordOnFirstPicture(ViewController &controller)
+{
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = QObject::connect(
+        &controller, &ViewController::pictureShown, &controller, [&controller, connection] {
+            QObject::disconnect(*connection);
+            QTimer::singleShot(0, &controller, &ViewController::TakeRecord);
+        });
 }
 
 int showWindow(int argc, char **argv, const OrbiluxOptions &options)
@@ -60,6 +91,8 @@ int showWindow(int argc, char **argv, const OrbiluxOptions &options)
     QApplication::setApplicationVersion(cli::suiteVersion());
     QApplication::setOrganizationName(QStringLiteral("Quelmar"));
     QApplication::setDesktopFileName(QStringLiteral("com.quelmar.Orbilux"));
+    // SIGTERM and Ctrl-C end the event loop, so the window goes and a recording is finished.
+    QuitOnSignals quitOnSignals;
 
     // A network name given from outside replaces NetworkManager's (the simulator demo).
     std::unique_ptr<WifiNetwork> network;
@@ -69,15 +102,21 @@ int showWindow(int argc, char **argv, const OrbiluxOptions &options)
         network = std::make_unique<FixedWifiNetwork>(options.wifiNetworkName);
 
     WidgetViewerPrompt prompt;
+    QtViewerSound sound;
+    SystemDesktopOpener opener;
     ViewerServices services;
     services.prompt = &prompt;
     services.network = network.get();
     services.device = options.device;
     services.ftpAddress = options.ftpAddress;
+    services.sound = &sound;
+    services.opener = &opener;
 
     OrbiluxWindow window(services);
     prompt.setParent(&window);
     window.show();
+    if (options.record)
+        recordOnFirstPicture(window.controller());
     if (options.connectWifi)
         QTimer::singleShot(0, &window.controller(), &ViewController::ConnectWiFiCamera);
     if (options.exitAfter)

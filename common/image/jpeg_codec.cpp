@@ -181,15 +181,16 @@ bool runCompression(Compression &job, FrameView frame, int quality)
 
 // The only function libjpeg jumps back into while decoding (see runCompression). Sizing
 // `out` may throw std::bad_alloc, which the caller catches.
-bool runDecompression(Decompression &job, const std::uint8_t *data, std::size_t size, Frame &out)
+bool runDecompression(Decompression &job, const std::uint8_t *data, std::size_t size, QSize largest,
+                      Frame &out)
 {
     if (setjmp(job.errors.jump))
         return false;
     jpeg_create_decompress(&job.info);
     jpeg_mem_src(&job.info, data, static_cast<unsigned long>(size));
     jpeg_read_header(&job.info, TRUE);
-    if (job.info.image_width > JDIMENSION(kMaxJpegSide) ||
-        job.info.image_height > JDIMENSION(kMaxJpegSide)) {
+    if (job.info.image_width > JDIMENSION(largest.width()) ||
+        job.info.image_height > JDIMENSION(largest.height())) {
         std::snprintf(job.errors.message, sizeof job.errors.message, "implausible size %u x %u",
                       job.info.image_width, job.info.image_height);
         return false;
@@ -249,6 +250,13 @@ bool writeJpeg(const QString &path, FrameView frame, int quality, QString *error
 
 std::optional<Frame> decodeJpeg(const std::uint8_t *data, std::size_t size, QString *error)
 {
+    return decodeJpeg(data, size, QSize(kMaxJpegSide, kMaxJpegSide), error);
+}
+
+std::optional<Frame> decodeJpeg(const std::uint8_t *data, std::size_t size, QSize largest,
+                                QString *error)
+{
+    largest = largest.boundedTo(QSize(kMaxJpegSide, kMaxJpegSide)).expandedTo(QSize(0, 0));
     if (data == nullptr || size == 0) {
         setError(error, QStringLiteral("no JPEG data"));
         return std::nullopt;
@@ -256,7 +264,7 @@ std::optional<Frame> decodeJpeg(const std::uint8_t *data, std::size_t size, QStr
     Decompression job;
     Frame frame;
     try {
-        if (runDecompression(job, data, size, frame))
+        if (runDecompression(job, data, size, largest, frame))
             return frame;
         setError(error, QString::fromLatin1(job.errors.message));
     } catch (const std::bad_alloc &) {

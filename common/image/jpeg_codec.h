@@ -4,6 +4,7 @@
 
 #include "image/frame.h"
 
+#include <QSize>
 #include <QString>
 
 #include <cstddef>
@@ -31,6 +32,10 @@ bool writeJpeg(const QString &path, FrameView frame, int quality = kDefaultJpegQ
 // recovers from without losing pixels (stray bytes before a marker) is accepted; damaged or
 // truncated data, and pictures over kMaxJpegSide, give std::nullopt and the reason.
 std::optional<Frame> decodeJpeg(const std::uint8_t *data, std::size_t size,
+                                QString *error = nullptr);
+// The same, refusing from the header, before any pixel memory is taken, a picture wider or
+// taller than `largest` (itself at most kMaxJpegSide a side).
+std::optional<Frame> decodeJpeg(const std::uint8_t *data, std::size_t size, QSize largest,
                                 QString *error = nullptr);
 std::optional<Frame> readJpeg(const QString &path, QString *error = nullptr);
 

@@ -60,36 +60,6 @@ QStringList fileNames(const QString &dir, const QStringList &patterns)
 
 } // namespace
 
-bool copyFileReplacing(const QString &source, const QString &destination, QString *error)
-{
-    const QString from = QFileInfo(source).canonicalFilePath();
-    if (!from.isEmpty() && from == QFileInfo(destination).canonicalFilePath())
-        return true; // the file itself: replacing it by its copy would only risk it
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = in.errorString();
-        return false;
-    }
-    QSaveFile out(destination);
-    if (!out.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = out.errorString();
-        return false;
-    }
-    QByteArray chunk;
-    while (!(chunk = in.read(1 << 20)).isEmpty()) {
-        if (out.write(chunk) != chunk.size())
-            break;
-    }
-    if (in.error() != QFileDevice::NoError || !in.atEnd() || !out.commit()) {
-        if (error)
-            *error = in.error() != QFileDevice::NoError ? in.errorString() : out.errorString();
-        return false; // QSaveFile drops the unfinished copy
-    }
-    return true;
-}
-
 FileCommands::FileCommands(Context context, CSmallPictureWnd &strip, const CurrentFolder &folder)
     : c_(std::move(context)), strip_(strip), folder_(folder)
 {}

@@ -2,6 +2,8 @@
 // the selected item of the shown list and the current folder's directories.
 #pragma once
 
+#include "atomic_file.h"
+
 #include "library/thumbnail_lists.h"
 
 #include <QSet>
@@ -64,8 +66,7 @@ private:
     const CurrentFolder &folder_;
 };
 
-// Copies `source` over `destination` atomically (an existing file is replaced only once the
-// copy is whole); copying a file onto itself leaves it alone.
-bool copyFileReplacing(const QString &source, const QString &destination, QString *error = nullptr);
+// Copies a file over another atomically (common/atomic_file.h).
+using quelmar::copyFileReplacing;
 
 } // namespace quelmar::station

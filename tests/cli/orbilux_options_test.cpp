@@ -58,6 +58,7 @@ TEST(OrbiluxOptions, NothingGivenOpensTheWindowOnTheDefaultDevice)
     EXPECT_TRUE(options.wifiNetworkName.isEmpty());
     EXPECT_EQ(options.ftpAddress, QHostAddress(QHostAddress::Any));
     EXPECT_FALSE(options.connectWifi);
+    EXPECT_FALSE(options.record);
     EXPECT_FALSE(options.exitAfter);
 }
 
@@ -65,14 +66,15 @@ TEST(OrbiluxOptions, TheSimulatorRunOfTheMakefileAndTheBenchmarks)
 {
     const OrbiluxOptions options = OrbiluxCommandLine().options(
         {"--wifi-host", "127.0.0.1", "--wifi-web-port", "18080", "--wifi-stream-port=18899",
-         "--wifi-network-name", "AIRLOUPE01-simulator", "--connect-wifi", "--exit-after", "2.5",
-         "--ftp-address", "127.0.0.1"});
+         "--wifi-network-name", "AIRLOUPE01-simulator", "--connect-wifi", "--record",
+         "--exit-after", "2.5", "--ftp-address", "127.0.0.1"});
     EXPECT_FALSE(options.ftpServe);
     EXPECT_EQ(options.device.host, QStringLiteral("127.0.0.1"));
     EXPECT_EQ(options.device.webPort, 18080);
     EXPECT_EQ(options.device.streamPort, 18899);
     EXPECT_EQ(options.wifiNetworkName, QStringLiteral("AIRLOUPE01-simulator"));
     EXPECT_TRUE(options.connectWifi);
+    EXPECT_TRUE(options.record);
     ASSERT_TRUE(options.exitAfter);
     EXPECT_DOUBLE_EQ(*options.exitAfter, 2.5);
     EXPECT_EQ(options.ftpAddress, QHostAddress(QHostAddress::LocalHost));
@@ -191,6 +193,10 @@ INSTANTIATE_TEST_SUITE_P(
               {"--ftp-serve", "%DIR%", "--connect-wifi"},
               2,
               "--connect-wifi does not apply to --ftp-serve"},
+        Early{"RecordWithShare",
+              {"--ftp-serve", "%DIR%", "--record"},
+              2,
+              "--record does not apply to --ftp-serve"},
         Early{"ExitAfterWithShare",
               {"--ftp-serve", "%DIR%", "--exit-after", "1"},
               2,
@@ -217,8 +223,8 @@ TEST(OrbiluxOptions, HelpListsEveryOptionInUse)
     for (const char *option :
          {"--ftp-serve <DIR>", "--port <N>", "--ftp-address <A>", "--wifi-host <HOST>",
           "--wifi-web-port <N>", "--wifi-stream-port <N>", "--wifi-network-name <NAME>",
-          "--connect-wifi", "--exit-after <SECONDS>", "--help", "--version", "ORBILUX_HOME",
-          "ORBILUX_WIFI_NETWORK_NAME"})
+          "--connect-wifi", "--record", "--exit-after <SECONDS>", "--help", "--version",
+          "ORBILUX_HOME", "ORBILUX_WIFI_NETWORK_NAME"})
         EXPECT_TRUE(help.contains(QString::fromLatin1(option))) << option;
     EXPECT_FALSE(help.contains(QStringLiteral("platformpluginpath"))); // Qt's stay hidden
 }

@@ -8,3 +8,8 @@ quelmar_add_test(viewer_device_test LABEL viewer
     ${CMAKE_CURRENT_LIST_DIR}/closed_address.cpp
     ${CMAKE_CURRENT_LIST_DIR}/wifiscope_sim.h
   LIBS viewer_device Qt6::Network)
+
+# The network check against a stand-in NetworkManager on a private D-Bus.
+quelmar_add_test(viewer_network_test LABEL viewer
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/network_manager_test.cpp
+  LIBS viewer_device Qt6::DBus)

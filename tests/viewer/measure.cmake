@@ -1,5 +1,5 @@
 # Orbilux's measurement view: the arithmetic against tools/viewer-measure-reference.py's
-# table, the click protocols, overlays and the calibration file without a widget, then the
+# table, the click protocols, overlays and the calibration run without a widget, then the
 # view and the measuring controls as widgets.
 quelmar_add_test(viewer_measure_test LABEL viewer
   SOURCES

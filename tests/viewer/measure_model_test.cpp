@@ -1,12 +1,6 @@
 // The click protocols of the eleven tools (Ctrl-click ends included), undo/redo/delete,
-// labels following the units, and the calibration run with its file, read back by Python.
-#include "measure/calibration_plist.h"
+// labels following the units, and the calibration run with its report to the controller.
 #include "measure/measure_model.h"
-
-#include "temp_home.h"
-
-#include <QFile>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -237,7 +231,7 @@ TEST(ClickProtocolReports, PolylineAndPolygonCommitsEmptyTheStatusText)
     for (const int mode : {kContinuousLineTool, kPolygonTool, kLineTool}) {
         MeasureModel model;
         std::vector<int> types;
-        model.setReports({[&](const UserEntity &, int type) { types.push_back(type); }, {}});
+        model.setReports({[&](const UserEntity &, int type) { types.push_back(type); }});
         model.setMeasureMode(mode, MeasureStyle(), QString(), QStringLiteral("mm"), 60, 1, false);
         run(model, {press(0, 0), ctrl(10, 0), press(20, 20)});
         if (mode == kLineTool) {
@@ -323,37 +317,15 @@ TEST(Units, EveryLabelFollowsTheUnitsInForceAndKeepsItsShapesDecimals)
                                      QStringLiteral("C:1.3um"), QStringLiteral("A:0.1um\u00b2")}));
 }
 
-// A calibration file in a temporary directory, read back with Python's plistlib.
+// A calibration run with its reports.
 class CalibrationRun : public ::testing::Test {
 protected:
-    CalibrationRun() { path_ = dir_.filePath(QStringLiteral("calibration.plist")); }
-
-    void writeFile(const QByteArray &bytes) { ASSERT_TRUE(quelmar::test::writeAll(path_, bytes)); }
-
-    // The file as Python sees it: one "key=value" line per entry in file order.
-    QString readWithPython()
-    {
-        int exit = -1;
-        const QByteArray out = quelmar::test::runTool(
-            QStringLiteral("python3"),
-            {QStringLiteral("-c"),
-             QStringLiteral("import plistlib,sys\n"
-                            "d=plistlib.load(open(sys.argv[1],'rb'),dict_type=dict)\n"
-                            "print(';'.join(k+'='+v for k,v in d.items()))"),
-             path_},
-            &exit);
-        EXPECT_EQ(exit, 0);
-        return QString::fromUtf8(out).trimmed();
-    }
-
     // A calibration run with magnification 40 and actual length 2 over a line of `length`.
     void calibrate(MeasureModel &model, double length)
     {
-        model.setCalibrationFile(path_);
         model.setReports({[this](const UserEntity &value, int type) {
-                              reports_.push_back({value, type});
-                          },
-                          [this](const QString &reason) { notStored_ << reason; }});
+            reports_.push_back({value, type});
+        }});
         model.setMeasureMode(kLineTool, MeasureStyle(), QStringLiteral("x40 <objective>"),
                              QStringLiteral("mm"), 40, 2, true);
         EXPECT_EQ(model.units().measure_unit_length, 1.0f);
@@ -362,36 +334,18 @@ protected:
         run(model, {press(20, 20)});
     }
 
-    QTemporaryDir dir_;
-    QString path_;
     std::vector<std::pair<UserEntity, int>> reports_;
-    QStringList notStored_;
 };
 
-TEST_F(CalibrationRun, StoresTheCalibrationWhenTheLineIsCommitted)
+TEST_F(CalibrationRun, TheCommittedLineSetsTheUnitLengthAndReportsTheCalibration)
 {
-    writeFile("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
-              "\t<key>old</key>\n\t<string>200.000-mm-0.125</string>\n</dict>\n</plist>\n");
     MeasureModel model;
     calibrate(model, 100);
     EXPECT_FALSE(model.bCalibration());
     EXPECT_FLOAT_EQ(model.units().measure_unit_length, 0.8f); // 2 / (100 / 40)
-    EXPECT_EQ(readWithPython(),
-              QStringLiteral("old=200.000-mm-0.125;x40 <objective>=40.000-mm-0.800"));
-    // Laid out byte for byte as Python's writer lays out the same dictionary.
-    int exit = -1;
-    const QByteArray python = quelmar::test::runTool(
-        QStringLiteral("python3"),
-        {QStringLiteral("-c"),
-         QStringLiteral("import plistlib,sys\n"
-                        "d=plistlib.load(open(sys.argv[1],'rb'),dict_type=dict)\n"
-                        "sys.stdout.buffer.write(plistlib.dumps(d,sort_keys=False))"),
-         path_},
-        &exit);
-    EXPECT_EQ(quelmar::test::readAll(path_), python);
     ASSERT_EQ(reports_.size(), 1u);
     const auto &[value, type] = reports_.front();
-    EXPECT_EQ(type, kReportCalibrationStored);
+    EXPECT_EQ(type, kReportCalibrationCompleted);
     EXPECT_EQ(value.Param1, QStringLiteral("x40 <objective>"));
     EXPECT_EQ(value.Param2, QStringLiteral("40.000000"));
     EXPECT_EQ(value.Param3, QStringLiteral("0.800000"));
@@ -400,78 +354,36 @@ TEST_F(CalibrationRun, StoresTheCalibrationWhenTheLineIsCommitted)
     // The calibration line now shows the declared length.
     EXPECT_EQ(shapeLabels(model.OriginalGraphArray().back(), model.units()),
               QStringList{QStringLiteral("L:2.000mm")});
-}
-
-TEST_F(CalibrationRun, SameNameReplacesItsValue)
-{
-    writeFile("<plist version=\"1.0\"><dict><key>x40 &lt;objective&gt;</key>"
-              "<string>1.000-um-1.000</string><key>b</key><string>2.000-mm-2.000</string>"
-              "</dict></plist>");
-    MeasureModel model;
-    calibrate(model, 50);
-    EXPECT_EQ(readWithPython(), QStringLiteral("x40 <objective>=40.000-mm-1.600;b=2.000-mm-2.000"));
-}
-
-TEST_F(CalibrationRun, MissingFileSetsTheUnitLengthButStoresAndTellsNothing)
-{
-    MeasureModel model;
-    calibrate(model, 100);
-    EXPECT_FLOAT_EQ(model.units().measure_unit_length, 0.8f);
-    EXPECT_FALSE(QFile::exists(path_));
-    EXPECT_TRUE(reports_.empty());
-    EXPECT_TRUE(notStored_.isEmpty());
-}
-
-TEST_F(CalibrationRun, AFileThatIsNotACalibrationDictionaryIsLeftAlone)
-{
-    for (const QByteArray &bytes :
-         {QByteArray("not a property list"),
-          QByteArray("<plist><dict><key>a</key><integer>3</integer></dict></plist>"),
-          QByteArray("<plist><array/></plist>")}) {
-        writeFile(bytes);
-        reports_.clear();
-        notStored_.clear();
-        MeasureModel model;
-        calibrate(model, 100);
-        EXPECT_FLOAT_EQ(model.units().measure_unit_length, 0.8f);
-        EXPECT_EQ(quelmar::test::readAll(path_), bytes);
-        EXPECT_TRUE(reports_.empty());
-        EXPECT_EQ(notStored_.size(), 1);
-    }
+    // The next line measures with the calibration and reports nothing.
+    run(model, {press(0, 0), press(50, 0), press(20, 20)});
+    EXPECT_EQ(reports_.size(), 1u);
 }
 
 TEST_F(CalibrationRun, ALineWithoutLengthDoesNotCalibrateAndTheRunGoesOn)
 {
-    writeFile("<plist version=\"1.0\"><dict/></plist>");
     MeasureModel model;
     calibrate(model, 0);
     EXPECT_TRUE(model.bCalibration());
     EXPECT_EQ(model.units().measure_unit_length, 1.0f);
     EXPECT_TRUE(reports_.empty());
-    EXPECT_EQ(readWithPython(), QString());
     run(model, {press(0, 0), press(100, 0), press(20, 20)});
     EXPECT_FALSE(model.bCalibration());
-    EXPECT_EQ(readWithPython(), QStringLiteral("x40 <objective>=40.000-mm-0.800"));
+    ASSERT_EQ(reports_.size(), 1u);
+    EXPECT_EQ(reports_.front().first.Param3, QStringLiteral("0.800000"));
 }
 
 TEST_F(CalibrationRun, NoMagnificationDoesNotCalibrate)
 {
-    writeFile("<plist version=\"1.0\"><dict/></plist>");
     MeasureModel model;
-    model.setCalibrationFile(path_);
+    model.setReports({[this](const UserEntity &value, int type) {
+        reports_.push_back({value, type});
+    }});
     model.setMeasureMode(kLineTool, MeasureStyle(), QStringLiteral("zero"), QStringLiteral("mm"), 0,
                          2, true);
     run(model, {press(0, 0), press(100, 0), press(20, 20)});
     EXPECT_TRUE(model.bCalibration());
-    EXPECT_EQ(readWithPython(), QString());
-}
-
-TEST(CalibrationValue, FormatsMagnificationUnitAndUnitLength)
-{
-    EXPECT_EQ(calibrationValue(200, QStringLiteral("mm"), 0.125f),
-              QStringLiteral("200.000-mm-0.125"));
-    EXPECT_EQ(calibrationValue(1.5f, QStringLiteral("um"), 2.0004f),
-              QStringLiteral("1.500-um-2.000"));
+    EXPECT_EQ(model.units().measure_unit_length, 1.0f);
+    EXPECT_TRUE(reports_.empty());
 }
 
 } // namespace

@@ -1,15 +1,18 @@
 // The measurement view as a widget: the one y flip at the mouse and the one when painting,
 // which buttons and moves count, the text field, stills with their marks at announced sizes
-// (read back by ImageMagick), and the controller's measuring actions and controls.
+// (read back by ImageMagick), the controller's measuring actions with the pitch panel, and the
+// whole window: a calibration through the sheet, tools, overlays and a still with the marks.
+#include "viewer_test_support.h"
 #include "wifiscope_sim.h"
 
-#include "app/calibration_sheet.h"
+#include "app/gridlines_panel.h"
 #include "app/j_video_view.h"
-#include "app/measure_actions.h"
 #include "app/measure_controls.h"
+#include "app/new_calibration_controller.h"
+#include "app/orbilux_toolbar.h"
 #include "app/orbilux_window.h"
+#include "app/settings_tab.h"
 #include "app/view_controller.h"
-#include "app/viewer_prompt.h"
 
 #include "temp_home.h"
 
@@ -21,19 +24,13 @@
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
 namespace {
 
 using namespace quelmar::viewer;
-
-class RecordingPrompt final : public ViewerPrompt {
-public:
-    void alert(const QString &message) override { alerts << message; }
-    std::optional<int> askNumber(const QString &, int, int, int) override { return std::nullopt; }
-    QStringList alerts;
-};
 
 void mouse(QWidget &widget, QEvent::Type type, QPointF at, Qt::MouseButton button = Qt::LeftButton,
            Qt::KeyboardModifiers modifiers = Qt::NoModifier)
@@ -258,202 +255,235 @@ TEST_F(ViewTest, NoAnnouncedSizeOrNoWritablePlaceSavesAndReportsNothing)
     EXPECT_EQ(reports.size(), 0);
 }
 
-// The controller's measuring actions over a view, with a stream running or not.
-class ActionsTest : public ::testing::Test {
+// The controller's measuring actions, with a stream running or not, and a stored calibration.
+class Actions : public ::testing::Test {
 protected:
-    ActionsTest()
+    Actions() : controls_(&prompt_, [this] { return streaming_; })
     {
-        qputenv("ORBILUX_HOME", home_.path().toLocal8Bit());
-        view_ = std::make_unique<JVideoView>();
-        view_->resize(800, 640);
-        actions_ = std::make_unique<MeasureActions>(*view_, prompt_, [this] { return streaming_; });
+        const QString file = dir_.filePath(QStringLiteral("calibration.plist"));
+        quelmar::test::writeAll(file, "<plist version=\"1.0\"><dict>"
+                                      "<key>x200</key><string>200.000-um-0.125</string>"
+                                      "<key>x40</key><string>40.000-mm-0.500</string>"
+                                      "</dict></plist>");
+        controls_.loadCalibrations(file);
     }
-    ~ActionsTest() override { qunsetenv("ORBILUX_HOME"); }
+    void choose(const char *name)
+    {
+        const int entry = int(controls_.calibrationEntries().indexOf(QString::fromUtf8(name)));
+        controls_.selectCalibration(MeasureControls::kFirstStoredEntry + entry,
+                                    QString::fromUtf8(name));
+    }
+    static GridRequest grid(const QSignalSpy &spy, qsizetype i)
+    {
+        return spy.at(i).at(0).value<GridRequest>();
+    }
 
-    QTemporaryDir home_;
-    RecordingPrompt prompt_;
+    QTemporaryDir dir_;
+    quelmar::test::ScriptedViewerPrompt prompt_;
     bool streaming_ = true;
-    std::unique_ptr<JVideoView> view_;
-    std::unique_ptr<MeasureActions> actions_;
+    MeasureControls controls_;
 };
 
-TEST_F(ActionsTest, WithoutAStreamNothingHappens)
+TEST_F(Actions, WithoutAStreamNothingHappens)
 {
     streaming_ = false;
-    actions_->measureAction(kLineTool);
-    actions_->gridAction();
-    actions_->crosshairAction();
-    actions_->setLineWidth(7);
+    QSignalSpy modes(&controls_, &MeasureControls::measureModeRequested);
+    QSignalSpy grids(&controls_, &MeasureControls::gridViewRequested);
+    QSignalSpy panel(&controls_, &MeasureControls::overlayRequested);
+    controls_.toolAction(kLineTool);
+    controls_.overlayAction(kGridOverlay);
+    controls_.overlayAction(kCrosshairOverlay);
+    controls_.deleteAction(0);
     EXPECT_TRUE(prompt_.alerts.isEmpty());
-    EXPECT_EQ(view_->model().measure_mode(), kNoTool);
-    EXPECT_EQ(view_->overlay().bJGridAvailable(), kNoOverlay);
-    EXPECT_EQ(actions_->style().measure_line_width, 1);
+    EXPECT_EQ(modes.count() + grids.count() + panel.count(), 0);
 }
 
-TEST_F(ActionsTest, ToolsAndPitchOverlaysNeedACalibrationTheCrosshairDoesNot)
+TEST_F(Actions, ToolsAndPitchOverlaysNeedACalibrationTheCrosshairDoesNot)
 {
-    actions_->measureAction(kLineTool);
-    actions_->gridAction();
-    actions_->cgridAction();
-    actions_->scaleAction();
-    EXPECT_EQ(prompt_.alerts, QStringList(4, MeasureActions::kCalibrateFirst));
-    EXPECT_EQ(view_->model().measure_mode(), kNoTool);
-    actions_->crosshairAction();
-    EXPECT_EQ(view_->overlay().bJGridAvailable(), kCrosshairOverlay);
-    actions_->crosshairAction();
-    EXPECT_EQ(view_->overlay().bJGridAvailable(), kNoOverlay);
+    QSignalSpy grids(&controls_, &MeasureControls::gridViewRequested);
+    controls_.toolAction(kLineTool);
+    for (const int kind : {kGridOverlay, kCircleGridOverlay, kScaleOverlay})
+        controls_.overlayAction(kind);
+    EXPECT_EQ(prompt_.alerts, QStringList(4, MeasureControls::kCalibrateFirst));
+    EXPECT_FALSE(controls_.gridPanelShown());
+    EXPECT_EQ(grids.count(), 0);
+    controls_.overlayAction(kCrosshairOverlay);
+    controls_.overlayAction(kCrosshairOverlay);
+    ASSERT_EQ(grids.count(), 2);
+    EXPECT_EQ(grid(grids, 0).kind, kCrosshairOverlay);
+    EXPECT_EQ(grid(grids, 1).kind, kNoOverlay);
 }
 
-TEST_F(ActionsTest, AToolGetsTheStyleAndTheCalibration)
+TEST_F(Actions, AToolGetsTheStyleAndTheCalibration)
 {
-    QSignalSpy status(actions_.get(), &MeasureActions::statusTextChanged);
-    actions_->useCalibration(QStringLiteral("x200"), QStringLiteral("um"), 0.125f, 200);
-    actions_->setFontSize(22);
-    actions_->setLineColor(Qt::green);
-    actions_->measureAction(MeasureActions::modeOfSegment(1));
-    EXPECT_EQ(view_->model().measure_mode(), kContinuousLineTool);
-    EXPECT_EQ(view_->model().style().measure_font_size, 22);
-    EXPECT_EQ(view_->model().style().measure_line_color, QColor(Qt::green));
-    EXPECT_EQ(view_->model().units(), (MeasureUnits{QStringLiteral("um"), 0.125f, 200}));
-    ASSERT_EQ(status.size(), 1);
-    EXPECT_EQ(status[0][0].toString(), MeasureActions::kCtrlClickHint);
-    click(*view_, {10, 10});
-    click(*view_, {20, 10}, Qt::ControlModifier);
-    click(*view_, {30, 30});
-    ASSERT_EQ(status.size(), 2); // the commit empties the hint
-    EXPECT_EQ(status[1][0].toString(), QString());
-    const std::vector<int> modes = {1, 2, 3, 4, 5, 6, 8, 9, 10, 11};
+    QSignalSpy modes(&controls_, &MeasureControls::measureModeRequested);
+    QSignalSpy status(&controls_, &MeasureControls::statusTextRequested);
+    choose("x200");
+    controls_.setFontSize(22);
+    controls_.setLineColor(Qt::green);
+    controls_.toolAction(MeasureControls::modeOfSegment(1));
+    ASSERT_EQ(modes.count(), 2); // the calibration with no tool, then the polyline
+    const auto request = modes.at(1).at(0).value<MeasureRequest>();
+    EXPECT_EQ(request.mode, kContinuousLineTool);
+    EXPECT_EQ(request.style.measure_font_size, 22);
+    EXPECT_EQ(request.style.measure_line_color, QColor(Qt::green));
+    EXPECT_EQ(request.unit, QStringLiteral("um"));
+    EXPECT_FLOAT_EQ(request.length, 0.125f);
+    EXPECT_FLOAT_EQ(request.magnification, 200);
+    EXPECT_FALSE(request.calibration);
+    ASSERT_EQ(status.count(), 1);
+    EXPECT_EQ(status.at(0).at(0).toString(), MeasureControls::kCtrlClickHint);
+    const std::vector<int> modesOfSegments = {1, 2, 3, 4, 5, 6, 8, 9, 10, 11};
     for (int segment = 0; segment < 10; ++segment)
-        EXPECT_EQ(MeasureActions::modeOfSegment(segment), modes[std::size_t(segment)]);
+        EXPECT_EQ(MeasureControls::modeOfSegment(segment), modesOfSegments[std::size_t(segment)]);
+    EXPECT_EQ(MeasureControls::modeOfSegment(10), kNoTool);
 }
 
-TEST_F(ActionsTest, PitchPanelAsksForThePitchAndSwitchesOverlaysOnAndOff)
+TEST_F(Actions, PitchPanelAsksForThePitchAndSwitchesOverlaysOnAndOff)
 {
-    QSignalSpy panel(actions_.get(), &MeasureActions::gridPanelVisibleChanged);
-    actions_->useCalibration(QStringLiteral("c"), QStringLiteral("mm"), 0.5f, 40);
-    actions_->gridAction();
-    EXPECT_TRUE(actions_->gridPanelShown());
-    actions_->gridPanelOk(QString());
-    EXPECT_EQ(prompt_.alerts, QStringList{MeasureActions::kIllegalValue});
-    EXPECT_TRUE(actions_->gridPanelShown());
-    actions_->gridPanelOk(QStringLiteral("2.5mm"));
-    EXPECT_FALSE(actions_->gridPanelShown());
-    EXPECT_EQ(view_->overlay().bJGridAvailable(), kGridOverlay);
-    EXPECT_EQ(view_->overlay().PitchPixes(), 200); // 40 x 2.5 / 0.5
-    actions_->scaleAction();                       // an overlay is on: off
-    EXPECT_EQ(view_->overlay().bJGridAvailable(), kNoOverlay);
-    actions_->scaleAction();
-    actions_->gridPanelOk(QStringLiteral("-5"));
-    EXPECT_EQ(view_->overlay().bJGridAvailable(), kScaleOverlay);
-    EXPECT_FALSE(view_->overlay().pitchDrawable());
-    actions_->cgridAction();
-    actions_->cgridAction();
-    actions_->gridPanelCancel();
-    EXPECT_EQ(view_->overlay().bJGridAvailable(), kNoOverlay);
-    EXPECT_EQ(panel.size(), 6);
+    QSignalSpy asked(&controls_, &MeasureControls::overlayRequested);
+    QSignalSpy closed(&controls_, &MeasureControls::gridPanelClosed);
+    QSignalSpy grids(&controls_, &MeasureControls::gridViewRequested);
+    choose("x40");
+    controls_.overlayAction(kGridOverlay);
+    EXPECT_TRUE(controls_.gridPanelShown());
+    controls_.gridPanelOk(QString());
+    EXPECT_EQ(prompt_.alerts, QStringList{MeasureControls::kIllegalValue});
+    EXPECT_TRUE(controls_.gridPanelShown());
+    controls_.gridPanelOk(QStringLiteral("2.5mm"));
+    EXPECT_FALSE(controls_.gridPanelShown());
+    ASSERT_EQ(grids.count(), 1);
+    GridRequest shown = grid(grids, 0);
+    EXPECT_EQ(shown.kind, kGridOverlay);
+    EXPECT_EQ(shown.unit, QStringLiteral("mm"));
+    EXPECT_FLOAT_EQ(shown.pitchLength, 2.5f);
+    EXPECT_FLOAT_EQ(shown.magnification, 40);
+    EXPECT_FLOAT_EQ(shown.unitLength, 0.5f);
+    EXPECT_EQ(shown.style.measure_line_width, 1);
+
+    controls_.overlayAction(kScaleOverlay); // an overlay is on: off, without the panel
+    EXPECT_EQ(grid(grids, 1).kind, kNoOverlay);
+    EXPECT_FALSE(controls_.gridPanelShown());
+    choose("x200");
+    controls_.overlayAction(kScaleOverlay);
+    controls_.gridPanelOk(QStringLiteral("-5"));
+    shown = grid(grids, 2);
+    EXPECT_EQ(shown.kind, kScaleOverlay);
+    EXPECT_EQ(shown.unit, QStringLiteral("mm")); // the scale whatever the calibration's unit
+    EXPECT_FLOAT_EQ(shown.pitchLength, -5);
+
+    // A cancelled panel leaves no overlay on: the next press asks again.
+    controls_.overlayAction(kCircleGridOverlay);
+    controls_.overlayAction(kCircleGridOverlay);
+    controls_.gridPanelCancel();
+    EXPECT_EQ(controls_.overlay(), kNoOverlay);
+    controls_.overlayAction(kCircleGridOverlay);
+    EXPECT_TRUE(controls_.gridPanelShown());
+    EXPECT_EQ(asked.count(), 4);
+    EXPECT_EQ(closed.count(), 3);
+    EXPECT_EQ(grids.count(), 4);
 }
 
-TEST_F(ActionsTest, NumbersAreReadFromTheStartOfTheText)
+TEST_F(Actions, NumbersAreReadFromTheStartOfTheText)
 {
-    EXPECT_EQ(MeasureActions::leadingDecimal(QStringLiteral("2.5mm")), 2.5f);
-    EXPECT_EQ(MeasureActions::leadingDecimal(QStringLiteral(" .5")), 0.5f);
-    EXPECT_EQ(MeasureActions::leadingDecimal(QStringLiteral("+3")), 3.0f);
-    EXPECT_EQ(MeasureActions::leadingDecimal(QStringLiteral("-5")), -5.0f);
-    EXPECT_EQ(MeasureActions::leadingDecimal(QStringLiteral("1e2")), 100.0f);
-    EXPECT_EQ(MeasureActions::leadingDecimal(QStringLiteral("abc")), 0.0f);
-    EXPECT_EQ(MeasureActions::leadingDecimal(QStringLiteral("inf")), 0.0f);
-    EXPECT_EQ(MeasureActions::leadingDecimal(QStringLiteral("1,5")), 1.0f);
+    EXPECT_EQ(MeasureControls::leadingDecimal(QStringLiteral("2.5mm")), 2.5f);
+    EXPECT_EQ(MeasureControls::leadingDecimal(QStringLiteral(" .5")), 0.5f);
+    EXPECT_EQ(MeasureControls::leadingDecimal(QStringLiteral("+3")), 3.0f);
+    EXPECT_EQ(MeasureControls::leadingDecimal(QStringLiteral("-5")), -5.0f);
+    EXPECT_EQ(MeasureControls::leadingDecimal(QStringLiteral("1e2")), 100.0f);
+    EXPECT_EQ(MeasureControls::leadingDecimal(QStringLiteral("abc")), 0.0f);
+    EXPECT_EQ(MeasureControls::leadingDecimal(QStringLiteral("inf")), 0.0f);
+    EXPECT_EQ(MeasureControls::leadingDecimal(QStringLiteral("1,5")), 1.0f);
 }
 
-TEST(CalibrationSheetChecks, InTheOrderTheSheetChecksThem)
-{
-    const QString ok;
-    EXPECT_EQ(calibrationSheetError("a", "1.5", "100", "mm"), ok);
-    EXPECT_EQ(calibrationSheetError("a", "1,5", "100", "mm"),
-              QStringLiteral("Magnification is illegal"));
-    EXPECT_EQ(calibrationSheetError("a", "abc", "x", "mm"),
-              QStringLiteral("Magnification is illegal"));
-    EXPECT_EQ(calibrationSheetError("a", "", "100", "mm"),
-              QStringLiteral("Magnification is illegal"));
-    EXPECT_EQ(calibrationSheetError("a", "40", "1..", "mm"),
-              QStringLiteral("Actual Length is illegal"));
-    EXPECT_EQ(calibrationSheetError("", "40", "2", "mm"), QStringLiteral(" can't empty"));
-    EXPECT_EQ(calibrationSheetError("a", "40", "2", ""), QStringLiteral(" can't empty"));
-}
-
-// The window: the controls reach the view, a calibration run through the sheet stores the
-// calibration file, and the toolbar's still carries the marks at the announced size.
+// The window: the toolbar reaches the view, a calibration run through the sheet is stored by
+// the controller, and the toolbar's still carries the marks at the announced size.
 class WindowTest : public ::testing::Test {
 protected:
     WindowTest()
     {
-        qputenv("ORBILUX_HOME", home_.path().toLocal8Bit());
+        QDir().mkpath(home_.workspace());
+        quelmar::test::writeAll(home_.workspace(QStringLiteral("calibration.plist")),
+                                "<plist version=\"1.0\"><dict/></plist>");
         window_ = std::make_unique<OrbiluxWindow>(
             ViewerServices{&prompt_, &network_, quelmar::test::closedAddress()});
         window_->controller().handleWifiPicture(greyPicture());
     }
-    ~WindowTest() override { qunsetenv("ORBILUX_HOME"); }
+    QAbstractButton &segment(int control, int index)
+    {
+        return window_->toolbar().segment(control, index);
+    }
 
-    QTemporaryDir home_;
-    RecordingPrompt prompt_;
+    quelmar::test::ViewerHome home_;
+    quelmar::test::ScriptedViewerPrompt prompt_;
     FixedWifiNetwork network_;
     std::unique_ptr<OrbiluxWindow> window_;
 };
 
 TEST_F(WindowTest, CalibrateThroughTheSheetThenMeasureAndSave)
 {
-    const QString plist = home_.filePath(QStringLiteral("Quelmar/calibration.plist"));
-    ASSERT_TRUE(quelmar::test::writeAll(plist, "<plist version=\"1.0\"><dict/></plist>"));
-    MeasureControls &controls = window_->measureControls();
     JVideoView &view = window_->videoView();
-    QSignalSpy added(&window_->measureActions(), &MeasureActions::calibrationAdded);
-
-    controls.segment(MeasureControls::kCalibrationControl, 0)->click();
-    auto *sheet = window_->findChild<CalibrationSheet *>();
+    ASSERT_EQ(view.size(), QSize(800, 600));
+    MeasureControls &measure = window_->controller().measure();
+    // Wide pens, so the marks keep their colour through the JPEG's colour subsampling.
+    window_->settingsTab().widthSlider().setValue(6);
+    EXPECT_EQ(measure.style().measure_line_width, 6);
+    segment(OrbiluxToolbar::kCalibration, 0).click();
+    NewCalibrationController *sheet = window_->calibrationSheet();
     ASSERT_NE(sheet, nullptr);
-    sheet->nameField().setText(QStringLiteral("x40"));
-    sheet->magnificationField().setText(QStringLiteral("40"));
-    sheet->lengthField().setText(QStringLiteral("2"));
+    sheet->CalibrationName().setText(QStringLiteral("x40"));
+    sheet->CalibrationMag().setText(QStringLiteral("40"));
+    sheet->CalibrationLen().setText(QStringLiteral("2"));
     sheet->ok();
     EXPECT_TRUE(view.model().bCalibration());
-    click(view, {0, 300});
-    click(view, {100, 300});
+    click(view, {0, 320});
+    click(view, {100, 320});
     click(view, {50, 200});
-    ASSERT_EQ(added.size(), 1);
-    EXPECT_EQ(added[0][0].toString(), QStringLiteral("x40"));
+    EXPECT_FALSE(view.model().bCalibration());
+    // Stored by the controller, read back by Python, and chosen in the pop-up.
     int exit = -1;
     const QByteArray stored = quelmar::test::runTool(
         QStringLiteral("python3"),
         {QStringLiteral("-c"),
          QStringLiteral("import plistlib,sys;print(plistlib.load(open(sys.argv[1],'rb'))['x40'])"),
-         plist},
+         home_.workspace(QStringLiteral("calibration.plist"))},
         &exit);
     EXPECT_EQ(stored.trimmed(), QByteArray("40.000-mm-0.800"));
-    EXPECT_FLOAT_EQ(window_->measureActions().measure_length(), 0.8f);
+    EXPECT_FLOAT_EQ(measure.measureLength(), 0.8f);
+    EXPECT_EQ(window_->toolbar().calibrationPopUp().currentText(), QStringLiteral("x40"));
 
-    controls.segment(MeasureControls::kToolControl, 0)->click();
+    segment(OrbiluxToolbar::kTools, 0).click();
     EXPECT_EQ(view.model().measure_mode(), kLineTool);
-    controls.segment(MeasureControls::kEditControl, 0)->click(); // undo the calibration line
+    EXPECT_FLOAT_EQ(view.model().units().measure_unit_length, 0.8f);
+    segment(OrbiluxToolbar::kEdit, 0).click(); // undo the calibration line
     EXPECT_TRUE(view.model().OriginalGraphArray().empty());
-    controls.segment(MeasureControls::kEditControl, 2)->click();
+    segment(OrbiluxToolbar::kEdit, 2).click();
     EXPECT_EQ(view.model().OriginalGraphArray().size(), 1u);
 
-    controls.segment(MeasureControls::kOverlayControl, 0)->click();
-    EXPECT_FALSE(controls.gridPanel().isHidden());
-    controls.gridField().setText(QStringLiteral("1"));
-    Q_EMIT controls.gridField().returnPressed();
-    EXPECT_TRUE(controls.gridPanel().isHidden());
+    GridlinesPanel &panel = window_->gridlinesPanel();
+    segment(OrbiluxToolbar::kOverlays, 0).click();
+    EXPECT_FALSE(panel.isHidden());
+    panel.GridlinesField().setText(QStringLiteral("1"));
+    Q_EMIT panel.GridlinesField().returnPressed();
+    EXPECT_TRUE(panel.isHidden());
+    EXPECT_EQ(view.overlay().bJGridAvailable(), kGridOverlay);
     EXPECT_EQ(view.overlay().PitchPixes(), 50); // 40 x 1 / 0.8
 
-    window_->controller().SaveImage(1);
+    segment(OrbiluxToolbar::kCapture, 0).click();
     const QStringList stills =
-        QDir(home_.filePath(QStringLiteral("Quelmar/default/Image"))).entryList({"*.jpg"});
+        QDir(home_.workspace(QStringLiteral("default/Image"))).entryList({"*.jpg"});
     ASSERT_EQ(stills.size(), 1);
-    const QByteArray size = quelmar::test::runTool(
-        QStringLiteral("identify"),
-        {QStringLiteral("-format"), QStringLiteral("%w %h %m"),
-         home_.filePath(QStringLiteral("Quelmar/default/Image/")) + stills.front()});
-    EXPECT_EQ(size, QByteArray("640 480 JPEG"));
+    EXPECT_EQ(window_->controller().gallery().photos().rowCount(), 1);
+    const QString path = home_.workspace(QStringLiteral("default/Image/")) + stills.front();
+    const Still still = decodeWithImageMagick(path);
+    ASSERT_EQ(still.width, 640);
+    ASSERT_EQ(still.height, 480);
+    // View points scaled to the still: the calibration line, a vertical grid line (every 50
+    // points) and the picture between the marks.
+    const auto at = [&](double x, double y) { return still.at(int(x * 0.8), int(y * 0.8)); };
+    EXPECT_TRUE(reddish(at(75, 320)));
+    EXPECT_TRUE(reddish(at(300, 175)));
+    EXPECT_NEAR(at(125, 225).red(), 60, 4);
 }
 
 } // namespace

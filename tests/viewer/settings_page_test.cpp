@@ -58,6 +58,30 @@ TEST(WifiSettingsPage, UnreadablePageGivesZerosAndEmptyLists)
     }
 }
 
+TEST(WifiSettingsPage, UnusableResolutionEntriesAreLeftOutAndFoundByNumber)
+{
+    QString page = kPage;
+    page.replace(QStringLiteral("1,MJPG,640,480#3,MJPG,1280,720"),
+                 QStringLiteral("0,MJPG,320,240#2,MJPG,-5,600#3,MJPG,1280,720#4,x,800,0#"
+                                "5,MJPG,1920,1080"));
+    const WifiPageValues values = WifiSettingsPage::parse(page);
+    EXPECT_EQ(values.resolutions,
+              QStringList({QStringLiteral("3,MJPG,1280,720"), QStringLiteral("5,MJPG,1920,1080")}));
+    EXPECT_EQ(WifiSettingsPage::entryPosition(values.resolutions, 4), 1);
+    EXPECT_EQ(WifiSettingsPage::entryPosition(values.resolutions, 0), -1);
+    EXPECT_EQ(WifiSettingsPage::largestSize(values.resolutions), QSize(1920, 1080));
+    EXPECT_FALSE(WifiSettingsPage::largestSize({}).isValid());
+}
+
+TEST(WifiSettingsPage, APageIsCompleteOnceEveryValueHasCome)
+{
+    const QByteArray page = kPage.toUtf8();
+    EXPECT_TRUE(WifiSettingsPage::isComplete(page));
+    EXPECT_FALSE(WifiSettingsPage::isComplete(page.left(page.indexOf("var only_stream"))));
+    EXPECT_FALSE(WifiSettingsPage::isComplete(page.left(page.indexOf("];"))));
+    EXPECT_FALSE(WifiSettingsPage::isComplete("<html>404</html>"));
+}
+
 TEST(WifiSettingsPage, ResolutionEntryGivesIndexAndSize)
 {
     const ResolutionChoice choice =
@@ -112,6 +136,14 @@ struct NetworkName {
 };
 
 class NetworkNames : public ::testing::TestWithParam<NetworkName> {};
+
+TEST(NetworkNamesOfSeveralDevices, AnyOneCounts)
+{
+    EXPECT_TRUE(onMicroscopeNetwork(FixedWifiNetwork(
+        QStringList{QStringLiteral("HomeNet"), QStringLiteral("AIRLOUPE01-lab")})));
+    EXPECT_FALSE(onMicroscopeNetwork(FixedWifiNetwork(QStringList{QStringLiteral("HomeNet")})));
+    EXPECT_FALSE(onMicroscopeNetwork(FixedWifiNetwork(QStringList{})));
+}
 
 TEST_P(NetworkNames, MicroscopeWordAnywhereWithItsCase)
 {

@@ -15,6 +15,23 @@
 
 namespace quelmar::test {
 
+// Waits (30 s at the most) until the started process prints a line matching `ready`; the
+// match, or an empty one when the process ended or stayed silent.
+inline QRegularExpressionMatch waitForReadyLine(QProcess &process, const QRegularExpression &ready)
+{
+    QElapsedTimer waited;
+    waited.start();
+    QByteArray output;
+    while (waited.elapsed() < 30000 && process.state() != QProcess::NotRunning) {
+        process.waitForReadyRead(500);
+        output += process.readAllStandardOutput();
+        QRegularExpressionMatch match = ready.match(QString::fromLatin1(output));
+        if (match.hasMatch())
+            return match;
+    }
+    return {};
+}
+
 class WifiscopeSim {
 public:
     explicit WifiscopeSim(QStringList options = {})
@@ -26,19 +43,12 @@ public:
                               options);
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process_.start();
-        QElapsedTimer waited;
-        waited.start();
-        const QRegularExpression ready(QStringLiteral("ready web=(\\d+) stream=(\\d+)"));
-        while (waited.elapsed() < 30000 && process_.state() != QProcess::NotRunning) {
-            process_.waitForReadyRead(500);
-            output_ += process_.readAllStandardOutput();
-            const auto match = ready.match(QString::fromLatin1(output_));
-            if (match.hasMatch()) {
-                address_.host = QStringLiteral("127.0.0.1");
-                address_.webPort = match.captured(1).toInt();
-                address_.streamPort = match.captured(2).toInt();
-                return;
-            }
+        const auto match = waitForReadyLine(
+            process_, QRegularExpression(QStringLiteral("ready web=(\\d+) stream=(\\d+)")));
+        if (match.hasMatch()) {
+            address_.host = QStringLiteral("127.0.0.1");
+            address_.webPort = match.captured(1).toInt();
+            address_.streamPort = match.captured(2).toInt();
         }
     }
     ~WifiscopeSim()
@@ -79,7 +89,6 @@ public:
 
 private:
     QProcess process_;
-    QByteArray output_;
     viewer::DeviceAddress address_{QString(), 0, 0};
 };
 

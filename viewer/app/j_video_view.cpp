@@ -1,7 +1,5 @@
 #include "j_video_view.h"
 
-#include "viewer_paths.h"
-
 #include "image/frame_image.h"
 #include "image/jpeg_codec.h"
 
@@ -29,11 +27,8 @@ JVideoView::JVideoView(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
-    model_.setCalibrationFile(ViewerPaths::rootDirectory() + QStringLiteral("/calibration.plist"));
-    model_.setReports({
-        [this](const UserEntity &value, int type) { Q_EMIT PassValue(value, type); },
-        [this](const QString &reason) { Q_EMIT calibrationNotStored(reason); },
-    });
+    model_.setReports(
+        {[this](const UserEntity &value, int type) { Q_EMIT PassValue(value, type); }});
 }
 
 void JVideoView::setImage(const QImage &image)

@@ -48,9 +48,6 @@ public:
     // when nothing was written.
     bool saveimg(const QString &path, double width, double height, QString *error = nullptr);
 
-    // Where a calibration run stores its result (the controller's calibration file).
-    void setCalibrationFile(const QString &path) { model_.setCalibrationFile(path); }
-
     const QImage &image() const { return image_; }
     float imageActiveWidth() const { return image_active_width_; }
     float imageActiveHeight() const { return image_active_height_; }
@@ -61,9 +58,8 @@ public:
 
 Q_SIGNALS:
     // The report to the controller: 2 a still was saved (Param1 its path), 3 a calibration
-    // run stored its calibration, 4 the status text may be emptied.
+    // run measured its line (the controller stores it), 4 the status text may be emptied.
     void PassValue(const quelmar::viewer::UserEntity &value, int type);
-    void calibrationNotStored(const QString &reason);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

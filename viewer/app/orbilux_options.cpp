@@ -15,12 +15,14 @@ const QString wifiWebPort = QStringLiteral("wifi-web-port");
 const QString wifiStreamPort = QStringLiteral("wifi-stream-port");
 const QString wifiNetworkName = QStringLiteral("wifi-network-name");
 const QString connectWifi = QStringLiteral("connect-wifi");
+const QString record = QStringLiteral("record");
 const QString exitAfter = QStringLiteral("exit-after");
 } // namespace name
 
 // Options of the window that a headless share would silently drop.
 const QStringList kWindowOnly = {name::wifiHost,        name::wifiWebPort, name::wifiStreamPort,
-                                 name::wifiNetworkName, name::connectWifi, name::exitAfter};
+                                 name::wifiNetworkName, name::connectWifi, name::record,
+                                 name::exitAfter};
 
 void describeOptions(cli::CommandLine &line)
 {
@@ -54,9 +56,13 @@ void describeOptions(cli::CommandLine &line)
     line.addOption(
         {name::connectWifi, QStringLiteral("Connect to the Wi-Fi microscope at start, as choosing "
                                            "Wi-Fi in the window does.")});
+    line.addOption(
+        {name::record, QStringLiteral("Start a recording with the first picture shown (for "
+                                      "measurements).")});
     line.addOption({name::exitAfter,
-                    QStringLiteral("Quit after SECONDS and print the frames shown and the CPU "
-                                   "time used (for measurements)."),
+                    QStringLiteral("Quit after SECONDS, finishing a recording, and print the "
+                                   "frames shown, the recording's figures and the CPU time used "
+                                   "(for measurements)."),
                     QStringLiteral("SECONDS")});
     line.addNote(QStringLiteral(
         "Environment:\n"
@@ -132,6 +138,7 @@ std::optional<cli::EarlyExit> readWindowOptions(const cli::CommandLine &line,
                                   ? line.value(name::wifiNetworkName)
                                   : environment.value(QStringLiteral("ORBILUX_WIFI_NETWORK_NAME"));
     options.connectWifi = line.isSet(name::connectWifi);
+    options.record = line.isSet(name::record);
     if (line.isSet(name::exitAfter)) {
         const QString text = line.value(name::exitAfter);
         bool ok = false;

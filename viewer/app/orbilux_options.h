@@ -26,6 +26,7 @@ struct OrbiluxOptions {
     QString wifiNetworkName; // empty: NetworkManager tells the network's name
     QHostAddress ftpAddress = QHostAddress(QHostAddress::Any); // where the share listens
     bool connectWifi = false;        // choose the Wi-Fi microscope at once
+    bool record = false;             // start a recording with the first picture shown
     std::optional<double> exitAfter; // seconds until the window quits and reports its frames
 };
 

@@ -1,40 +1,22 @@
 #include "orbilux_window.h"
 
-#include "calibration_sheet.h"
+#include "gallery_view.h"
+#include "gridlines_panel.h"
 #include "j_video_view.h"
-#include "measure_actions.h"
-#include "measure_controls.h"
+#include "new_calibration_controller.h"
+#include "new_folder_controller.h"
+#include "orbilux_toolbar.h"
+#include "settings_tab.h"
 #include "view_controller.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
-#include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLineEdit>
-#include <QPainter>
-#include <QPushButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
-#include <QToolBar>
 #include <QToolButton>
 
 namespace quelmar::viewer {
-
-namespace {
-
-// The "led" and "dled" pictures of the snapshot-button switch.
-QIcon ledIcon(bool on)
-{
-    QPixmap pixmap(24, 24);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(on ? QColor(40, 200, 60) : QColor(120, 120, 120));
-    painter.setPen(Qt::NoPen);
-    painter.drawEllipse(QRectF(4, 4, 16, 16));
-    return QIcon(pixmap);
-}
-
-} // namespace
 
 OrbiluxWindow::OrbiluxWindow(const ViewerServices &services, QWidget *parent)
     : QMainWindow(parent), controller_(std::make_unique<ViewController>(services)),
@@ -42,108 +24,85 @@ OrbiluxWindow::OrbiluxWindow(const ViewerServices &services, QWidget *parent)
 {
     setWindowTitle(QStringLiteral("Orbilux"));
     setFixedSize(kWidth, kHeight);
-    buildToolbar();
-    buildContent();
-    showSharing(false, {});
-
-    ViewController *c = controller_.get();
-    connect(c, &ViewController::viewGeometryChanged, view_,
-            [this](const QRect &geometry) { view_->setGeometry(geometry); });
-    connect(c, &ViewController::pictureShown, view_,
-            [this](const QImage &image, double width, double height) {
-                view_->setImage(image);
-                view_->setWiFiNeedsReDraw(width, height);
-            });
-    connect(c, &ViewController::snapshotLedChanged, this, &OrbiluxWindow::showLed);
-    connect(c, &ViewController::stillRequested, this, &OrbiluxWindow::saveStill);
-    connect(c, &ViewController::sharingChanged, this, &OrbiluxWindow::showSharing);
-
-    measureActions_ = new MeasureActions(
-        *view_, *prompt_, [c] { return c->isavailable(); }, this);
-    measureControls_ =
-        new MeasureControls(*measureActions_, *findChild<QToolBar *>(), *centralWidget(), this);
-    connect(measureActions_, &MeasureActions::statusTextChanged, txt_recording_,
-            &QLineEdit::setText);
-    connect(measureActions_, &MeasureActions::calibrationSheetRequested, this,
-            &OrbiluxWindow::openCalibrationSheet);
-    connect(view_, &JVideoView::calibrationNotStored, txt_recording_, [this](const QString &why) {
-        txt_recording_->setText(QStringLiteral("The calibration was not stored: %1").arg(why));
-    });
-
+    toolbar_ = new OrbiluxToolbar(*controller_, this);
+    addToolBar(toolbar_);
+    buildContent(services);
+    connectController();
     controller_->viewDidLoad();
 }
 
 OrbiluxWindow::~OrbiluxWindow() = default;
 
-void OrbiluxWindow::buildToolbar()
+QToolButton &OrbiluxWindow::usbSegment()
 {
-    auto *toolbar = addToolBar(QStringLiteral("Tools"));
-    toolbar->setMovable(false);
-    toolbar->setFloatable(false);
-
-    // The first segment control: momentary segments, so none stays pressed.
-    auto *segments = new QWidget(toolbar);
-    auto *row = new QHBoxLayout(segments);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
-    usbSegment_ = new QPushButton(QStringLiteral("USB"), segments);
-    wifiSegment_ = new QPushButton(QStringLiteral("Wi-Fi"), segments);
-    usbSegment_->setObjectName(QStringLiteral("cameraSegmentUsb"));
-    wifiSegment_->setObjectName(QStringLiteral("cameraSegmentWifi"));
-    row->addWidget(usbSegment_);
-    row->addWidget(wifiSegment_);
-    toolbar->addWidget(segments);
-    connect(usbSegment_, &QPushButton::clicked, controller_.get(),
-            &ViewController::ConnectUSBCamera);
-    connect(wifiSegment_, &QPushButton::clicked, controller_.get(),
-            &ViewController::ConnectWiFiCamera);
-
-    toolbar->addSeparator();
-    ledButton_ = new QToolButton(toolbar);
-    ledButton_->setObjectName(QStringLiteral("ledButton"));
-    toolbar->addWidget(ledButton_);
-    connect(ledButton_, &QToolButton::clicked, controller_.get(), &ViewController::Snapshot);
-    showLed(false);
-
-    toolbar->addSeparator();
-    shareButton_ = new QToolButton(toolbar);
-    shareButton_->setObjectName(QStringLiteral("shareButton"));
-    shareButton_->setText(QStringLiteral("FTP"));
-    shareButton_->setCheckable(true);
-    toolbar->addWidget(shareButton_);
-    connect(shareButton_, &QToolButton::clicked, this, [this] {
-        controller_->ShareWorkspace();
-        // A cancelled or failed start leaves the button off, whatever the click made it.
-        shareButton_->setChecked(controller_->isSharing());
-    });
+    return toolbar_->segment(OrbiluxToolbar::kCamera, 0);
 }
 
-void OrbiluxWindow::buildContent()
+QToolButton &OrbiluxWindow::wifiSegment()
+{
+    return toolbar_->segment(OrbiluxToolbar::kCamera, 1);
+}
+
+QToolButton &OrbiluxWindow::ledButton()
+{
+    return toolbar_->ledButton();
+}
+
+QToolButton &OrbiluxWindow::shareButton()
+{
+    return toolbar_->shareButton();
+}
+
+NewFolderController *OrbiluxWindow::newFolderSheet() const
+{
+    return folderSheet_;
+}
+
+NewCalibrationController *OrbiluxWindow::calibrationSheet() const
+{
+    return calibrationSheet_;
+}
+
+QComboBox &OrbiluxWindow::resolutionPopUp()
+{
+    return settings_->resolutionPopUp();
+}
+
+QComboBox &OrbiluxWindow::ratePopUp()
+{
+    return settings_->ratePopUp();
+}
+
+void OrbiluxWindow::buildContent(const ViewerServices &services)
 {
     auto *content = new QWidget(this);
     setCentralWidget(content);
 
+    m_folder_ablum_ = new QComboBox(content);
+    m_folder_ablum_->setObjectName(QStringLiteral("m_folder_ablum"));
+    m_folder_ablum_->setGeometry(4, 8, ViewController::kViewX - 8, 26);
+    connect(m_folder_ablum_, &QComboBox::activated, this, [this](int index) {
+        controller_->addNewFolder(index, m_folder_ablum_->itemText(index));
+        // The pop-up shows the album now current, also after "New Album...".
+        showAlbums(controller_->albumEntries(), controller_->albumTitle());
+    });
+
     tabs_ = new QTabWidget(content);
     tabs_->setObjectName(QStringLiteral("SettingTabView"));
-    tabs_->setGeometry(4, 16, ViewController::kViewX - 8, 640);
-    tabs_->addTab(new QWidget(tabs_), QStringLiteral("Photos"));
-    tabs_->addTab(new QWidget(tabs_), QStringLiteral("Videos"));
-    auto *settings = new QWidget(tabs_);
-    auto *form = new QFormLayout(settings);
-    resolutionPopUp_ = new QComboBox(settings);
-    resolutionPopUp_->setObjectName(QStringLiteral("wifiResolutionPopUp"));
-    ratePopUp_ = new QComboBox(settings);
-    ratePopUp_->setObjectName(QStringLiteral("wifiFpsPopUp"));
-    form->addRow(QStringLiteral("Resolution"), resolutionPopUp_);
-    form->addRow(QStringLiteral("Frame rate"), ratePopUp_);
-    tabs_->addTab(settings, QStringLiteral("Settings"));
+    tabs_->setGeometry(4, 40, ViewController::kViewX - 8, 616);
+    // Three tabs in the narrow column without scroll arrows.
+    tabs_->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 7px; }"));
+    Gallery &gallery = controller_->gallery();
+    PhotoGridView_ = new GalleryView(gallery, gallery.photos(), tabs_);
+    PhotoGridView_->setObjectName(QStringLiteral("PhotoGridView"));
+    VideoGridView_ = new GalleryView(gallery, gallery.videos(), tabs_);
+    VideoGridView_->setObjectName(QStringLiteral("VideoGridView"));
+    settings_ = new SettingsTab(*controller_, services.prompt, tabs_);
+    tabs_->addTab(PhotoGridView_, QStringLiteral("Photos"));
+    tabs_->addTab(VideoGridView_, QStringLiteral("Videos"));
+    tabs_->addTab(settings_, QStringLiteral("Settings"));
     tabs_->setCurrentIndex(kVideosTab);
     connect(tabs_, &QTabWidget::currentChanged, this, &OrbiluxWindow::tabChanged);
-    connect(resolutionPopUp_, &QComboBox::activated, this, [this](int index) {
-        controller_->handleVideoFormatPopBtn(resolutionPopUp_->itemText(index));
-    });
-    connect(ratePopUp_, &QComboBox::activated, this,
-            [this](int index) { controller_->handleFpsPopBtn(ratePopUp_->itemText(index)); });
 
     view_ = new JVideoView(content);
     view_->setObjectName(QStringLiteral("JVideoView"));
@@ -153,63 +112,124 @@ void OrbiluxWindow::buildContent()
     txt_recording_->setObjectName(QStringLiteral("txt_recording"));
     txt_recording_->setReadOnly(true);
     txt_recording_->setFrame(false);
-    txt_recording_->setGeometry(ViewController::kViewX, 660, ViewController::kViewWidth, 24);
+    txt_recording_->setGeometry(ViewController::kViewX, 658, ViewController::kViewWidth, 22);
+
+    NSGridlinesView_ = new GridlinesPanel(controller_->measure(), *content);
 }
 
-void OrbiluxWindow::showLed(bool on)
+void OrbiluxWindow::connectController()
 {
-    ledButton_->setIcon(ledIcon(on));
-    ledButton_->setProperty("image", on ? QStringLiteral("led") : QStringLiteral("dled"));
-    ledButton_->setToolTip(on ? QStringLiteral("Snapshot enable")
-                              : QStringLiteral("Snapshot disable"));
+    ViewController *c = controller_.get();
+    connect(c, &ViewController::viewGeometryChanged, view_,
+            [this](const QRect &geometry) { view_->setGeometry(geometry); });
+    connect(c, &ViewController::pictureShown, view_,
+            [this](const QImage &image, double width, double height) {
+                view_->setImage(image);
+                view_->setWiFiNeedsReDraw(width, height);
+            });
+    connect(c, &ViewController::snapshotLedChanged, toolbar_, &OrbiluxToolbar::showLed);
+    connect(c, &ViewController::stillRequested, this, &OrbiluxWindow::saveStill);
+    connect(c, &ViewController::sharingChanged, this, [this](bool on, const QString &url) {
+        toolbar_->showSharing(on);
+        txt_recording_->setText(on ? QStringLiteral("Workspace shared at %1").arg(url) : QString());
+    });
+    connect(c, &ViewController::statusTextChanged, txt_recording_, &QLineEdit::setText);
+    connect(c, &ViewController::albumsChanged, this, &OrbiluxWindow::showAlbums);
+    connect(c, &ViewController::viewResetRequested, view_, &JVideoView::setupInitVideoView);
+    connect(c, &ViewController::newFolderSheetRequested, this, &OrbiluxWindow::openNewFolderSheet);
+    connect(c, &ViewController::calibrationSheetRequested, this,
+            &OrbiluxWindow::openCalibrationSheet);
+    connect(view_, &JVideoView::PassValue, c, &ViewController::PassValue);
+
+    MeasureControls &measure = c->measure();
+    connect(&measure, &MeasureControls::measureModeRequested, view_,
+            [this](const MeasureRequest &r) {
+                view_->setMeasureMode(r.mode, r.style.measure_line_width, r.style.measure_font_size,
+                                      r.style.measure_data_decimal, r.style.measure_line_color,
+                                      r.style.measure_font_color, r.name, r.unit, r.magnification,
+                                      r.length, r.calibration);
+            });
+    connect(&measure, &MeasureControls::deleteShapeRequested, view_, &JVideoView::deleteshape);
+    connect(&measure, &MeasureControls::gridViewRequested, view_, [this](const GridRequest &r) {
+        view_->showGridView(r.kind, r.style.measure_line_width, r.style.measure_font_size,
+                            r.style.measure_data_decimal, r.style.measure_line_color,
+                            r.style.measure_font_color, r.unit, r.pitchLength, r.magnification,
+                            r.unitLength);
+    });
+    connect(&measure, &MeasureControls::calibrationMenuChanged, toolbar_,
+            &OrbiluxToolbar::showCalibrations);
+    connect(&c->gallery(), &Gallery::selectionChanged, this, &OrbiluxWindow::showGallerySelection);
 }
 
-void OrbiluxWindow::showSharing(bool on, const QString &url)
+void OrbiluxWindow::closeEvent(QCloseEvent *event)
 {
-    shareButton_->setChecked(on);
-    shareButton_->setToolTip(on ? QStringLiteral("Stop sharing the workspace")
-                                : QStringLiteral("Share the workspace over FTP"));
-    txt_recording_->setText(on ? QStringLiteral("Workspace shared at %1").arg(url) : QString());
+    controller_->windowWillClose();
+    QMainWindow::closeEvent(event);
 }
 
 void OrbiluxWindow::tabChanged(int index)
 {
     // Tabs change only while a picture stream runs.
-    if (!controller_->isavailable()) {
+    if (!controller_->selectTab(index)) {
         const QSignalBlocker blocker(tabs_);
         tabs_->setCurrentIndex(bPictureShow_);
         return;
     }
     bPictureShow_ = index;
     if (index == kSettingsTab && controller_->camera_stype() == kWifiCamera)
-        fillWifiSettings();
+        settings_->fillWifiSettings();
 }
 
-void OrbiluxWindow::fillWifiSettings()
+void OrbiluxWindow::showAlbums(const QStringList &albums, const QString &current)
 {
-    const WifiSettingsTab tab = controller_->wifiSettingsTab();
-    const QSignalBlocker resolutionBlocker(resolutionPopUp_);
-    const QSignalBlocker rateBlocker(ratePopUp_);
-    resolutionPopUp_->clear();
-    resolutionPopUp_->addItems(tab.resolutions);
-    resolutionPopUp_->setCurrentIndex(tab.resolutionSelected);
-    ratePopUp_->clear();
-    ratePopUp_->addItems(tab.rates);
-    ratePopUp_->setCurrentIndex(tab.rateSelected);
+    const QSignalBlocker blocker(m_folder_ablum_);
+    m_folder_ablum_->clear();
+    m_folder_ablum_->addItem(QStringLiteral("default"));
+    m_folder_ablum_->addItem(ViewController::kNewAlbumTitle);
+    m_folder_ablum_->addItems(albums);
+    const int shown = m_folder_ablum_->findText(current, Qt::MatchExactly);
+    m_folder_ablum_->setCurrentIndex(shown > ViewController::kNewAlbumEntry ? shown : 0);
+}
+
+void OrbiluxWindow::showGallerySelection(int row)
+{
+    GalleryView *shown = bPictureShow_ == kPhotosTab   ? PhotoGridView_
+                         : bPictureShow_ == kVideosTab ? VideoGridView_
+                                                       : nullptr;
+    for (GalleryView *grid : {PhotoGridView_, VideoGridView_})
+        grid->showSelection(grid == shown ? row : -1);
 }
 
 void OrbiluxWindow::saveStill(const QString &path)
 {
+    // The picture with its shapes and overlay at the size the camera announced.
     QString error;
     if (!view_->saveimg(path, controller_->newVideoWidth(), controller_->newVideoHeight(), &error))
-        statusText().setText(QStringLiteral("The still was not saved: %1").arg(error));
+        txt_recording_->setText(QStringLiteral("The still was not saved: %1").arg(error));
+}
+
+void OrbiluxWindow::openNewFolderSheet()
+{
+    if (folderSheet_)
+        return;
+    auto *sheet = new NewFolderController(controller_->workspace(), prompt_, this);
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    folderSheet_ = sheet;
+    connect(sheet, &NewFolderController::PassValue, controller_.get(), &ViewController::PassValue);
+    sheet->open();
 }
 
 void OrbiluxWindow::openCalibrationSheet()
 {
-    auto *sheet = new CalibrationSheet(*prompt_, this);
+    if (calibrationSheet_)
+        return;
+    auto *sheet = new NewCalibrationController(prompt_, this);
     sheet->setAttribute(Qt::WA_DeleteOnClose);
-    connect(sheet, &CalibrationSheet::PassValue, measureActions_, &MeasureActions::PassValue);
+    calibrationSheet_ = sheet;
+    connect(sheet, &NewCalibrationController::PassValue, controller_.get(),
+            &ViewController::PassValue);
+    connect(sheet, &NewCalibrationController::cancelled, &controller_->measure(),
+            &MeasureControls::calibrationSheetCancelled);
     sheet->open();
 }
 

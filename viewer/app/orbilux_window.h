@@ -1,25 +1,28 @@
-// Orbilux's single window, fixed at 1020 x 720: the toolbar's camera segment control and
-// snapshot-button switch and workspace share switch, the tab view with the Wi-Fi settings pop-ups,
-// the measurement view and the status text. Every action goes to the ViewController.
+// Orbilux's single window, fixed at 1020 x 720: the toolbar, the album pop-up above the tab
+// view (photos, videos, settings), the measurement view and the status text. Every action
+// goes to the ViewController; the window only shows what it says and opens the sheets.
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <memory>
 
 class QComboBox;
 class QLineEdit;
-class QPushButton;
 class QTabWidget;
 class QToolButton;
 
 namespace quelmar::viewer {
 
+class GalleryView;
+class GridlinesPanel;
 class JVideoView;
-class MeasureActions;
-class MeasureControls;
+class NewCalibrationController;
+class NewFolderController;
+class OrbiluxToolbar;
+class SettingsTab;
 class ViewController;
-class ViewerPrompt;
 struct ViewerServices;
 
 class OrbiluxWindow : public QMainWindow {
@@ -35,41 +38,51 @@ public:
 
     ViewController &controller() { return *controller_; }
     JVideoView &videoView() { return *view_; }
-    QPushButton &usbSegment() { return *usbSegment_; }
-    QPushButton &wifiSegment() { return *wifiSegment_; }
-    QToolButton &ledButton() { return *ledButton_; }
-    QToolButton &shareButton() { return *shareButton_; }
+    OrbiluxToolbar &toolbar() { return *toolbar_; }
+    QToolButton &usbSegment();
+    QToolButton &wifiSegment();
+    QToolButton &ledButton();
+    QToolButton &shareButton();
     QLineEdit &statusText() { return *txt_recording_; }
     QTabWidget &tabView() { return *tabs_; }
-    QComboBox &resolutionPopUp() { return *resolutionPopUp_; }
-    QComboBox &ratePopUp() { return *ratePopUp_; }
-    MeasureActions &measureActions() { return *measureActions_; }
-    MeasureControls &measureControls() { return *measureControls_; }
+    QComboBox &albumPopUp() { return *m_folder_ablum_; }
+    QComboBox &resolutionPopUp();
+    QComboBox &ratePopUp();
+    SettingsTab &settingsTab() { return *settings_; }
+    GalleryView &photoGrid() { return *PhotoGridView_; }
+    GalleryView &videoGrid() { return *VideoGridView_; }
+    GridlinesPanel &gridlinesPanel() { return *NSGridlinesView_; }
+    // The sheet shown now, if any.
+    NewFolderController *newFolderSheet() const;
+    NewCalibrationController *calibrationSheet() const;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
 
 private:
-    void buildToolbar();
-    void buildContent();
-    void showLed(bool on);
-    void showSharing(bool on, const QString &url);
+    void buildContent(const ViewerServices &services);
+    void connectController();
     void tabChanged(int index);
-    void fillWifiSettings();
+    void showAlbums(const QStringList &albums, const QString &current);
+    void showGallerySelection(int row);
     void saveStill(const QString &path);
+    void openNewFolderSheet();
     void openCalibrationSheet();
 
     std::unique_ptr<ViewController> controller_;
+    OrbiluxToolbar *toolbar_ = nullptr;
     JVideoView *view_ = nullptr;
-    QPushButton *usbSegment_ = nullptr;
-    QPushButton *wifiSegment_ = nullptr;
-    QToolButton *ledButton_ = nullptr;
-    QToolButton *shareButton_ = nullptr;
     QTabWidget *tabs_ = nullptr;
-    QComboBox *resolutionPopUp_ = nullptr;
-    QComboBox *ratePopUp_ = nullptr;
+    QComboBox *m_folder_ablum_ = nullptr;
+    SettingsTab *settings_ = nullptr;
+    GalleryView *PhotoGridView_ = nullptr;
+    GalleryView *VideoGridView_ = nullptr;
     QLineEdit *txt_recording_ = nullptr;
+    GridlinesPanel *NSGridlinesView_ = nullptr;
+    QPointer<NewFolderController> folderSheet_;
+    QPointer<NewCalibrationController> calibrationSheet_;
+    class ViewerPrompt *prompt_ = nullptr;
     int bPictureShow_ = kVideosTab;
-    ViewerPrompt *prompt_ = nullptr;
-    MeasureActions *measureActions_ = nullptr;
-    MeasureControls *measureControls_ = nullptr;
 };
 
 } // namespace quelmar::viewer

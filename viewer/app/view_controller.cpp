@@ -1,3 +1,5 @@
+// The controller's start-up, toolbar commands, stills, recording, albums, reports from the
+// sheets and the view, and the workspace share. The device link is in view_controller_wifi.cpp.
 #include "view_controller.h"
 
 #include "app/ftp_share.h"
@@ -5,60 +7,51 @@
 #include "snapshot_watcher.h"
 #include "viewer_paths.h"
 #include "viewer_prompt.h"
+#include "viewer_sound.h"
 
+#include "device/device_probe.h"
 #include "device/wifi_stream.h"
 
-#include <QDateTime>
 #include <QDir>
-#include <QMetaObject>
-
-#include <condition_variable>
-#include <mutex>
 
 namespace quelmar::viewer {
 
-namespace {
-
-const QString kConnectWifiMessage = QStringLiteral("Please connect WiFi Microscope");
-constexpr int kHighestRate = 30;
-
-// Signalled by the main thread once a still asked for by the watcher is saved.
-class Completion {
-public:
-    void signal()
-    {
-        {
-            std::lock_guard lock(mutex_);
-            done_ = true;
-        }
-        wake_.notify_all();
-    }
-    void wait(std::stop_token stop)
-    {
-        std::unique_lock lock(mutex_);
-        wake_.wait(lock, stop, [this] { return done_; });
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable_any wake_;
-    bool done_ = false;
-};
-
-} // namespace
+const QString ViewController::kNewAlbumTitle = QStringLiteral("New Album...");
 
 ViewController::ViewController(ViewerServices services, QObject *parent)
     : QObject(parent), services_(std::move(services)), http_(services_.device),
+      workspace_(ViewerPaths::rootDirectory()), recorder_(services_.sound),
+      measure_(services_.prompt, [this] { return isavailable(); }),
+      gallery_(services_.prompt, services_.opener),
       viewGeometry_(videoViewGeometry(m_video_width_, m_video_height_)),
       baseDir_(ViewerPaths::rootDirectory()), lastSharePort_(kDefaultFtpPort)
 {
     reconnectTimer_.setSingleShot(true);
     reconnectTimer_.setInterval(kReconnectDelayMs);
     connect(&reconnectTimer_, &QTimer::timeout, this, &ViewController::handleTimer);
+    firstPictureTimer_.setSingleShot(true);
+    firstPictureTimer_.setInterval(kFirstPictureTimeoutMs);
+    connect(&firstPictureTimer_, &QTimer::timeout, this, &ViewController::firstPictureOverdue);
+
+    connect(&recorder_, &VideoRecorder::statusTextChanged, this, &ViewController::setStatusText);
+    connect(&recorder_, &VideoRecorder::posterSaved, this,
+            [this](const QString &poster) { gallery_.addCollectionItem(1, poster); });
+    connect(&recorder_, &VideoRecorder::recordingFinished, this,
+            [this](const QString &path, bool ok, const QString &error) {
+                if (!ok)
+                    setStatusText(QStringLiteral("The recording %1 is incomplete: %2")
+                                      .arg(QDir::toNativeSeparators(path), error));
+            });
+    connect(&measure_, &MeasureControls::statusTextRequested, this, &ViewController::setStatusText);
+    gallery_.setBeforeDelete([this](const QStringList &paths) { finishRecordingAmong(paths); });
 }
 
 ViewController::~ViewController()
 {
+    // Everything the recorder reports still finds its receivers alive.
+    recorder_.finishNow();
+    disconnect(&recorder_, nullptr, this, nullptr);
+    delete stream_.data();
     if (threadRead_)
         threadRead_->cancel();
     for (const auto &watcher : cancelledWatchers_)
@@ -67,30 +60,34 @@ ViewController::~ViewController()
 
 void ViewController::viewDidLoad()
 {
-    RootDirctory_ = ViewerPaths::rootDirectory();
-    PictureRootDirctory_ = ViewerPaths::albumImageDirectory(QStringLiteral("default"));
-    VideoRootDirctory_ = ViewerPaths::albumVideoDirectory(QStringLiteral("default"));
     // Failures are not reported here: later saves into a missing directory fail silently.
-    QDir().mkpath(PictureRootDirctory_);
-    QDir().mkpath(VideoRootDirctory_);
-    initWiFiDevice();
+    workspace_.prepare();
+    RootDirctory_ = workspace_.root();
+    albumTitle_ = QLatin1StringView(Workspace::kDefaultAlbum);
+    PictureRootDirctory_ = workspace_.imageDirectory(albumTitle_);
+    VideoRootDirctory_ = workspace_.videoDirectory(albumTitle_);
+
+    plistCalibrationFile_ = workspace_.calibrationFile();
+    measure_.loadCalibrations(plistCalibrationFile_);
+    Q_EMIT albumsChanged(albumEntries(), albumTitle_);
+
+    Q_EMIT viewResetRequested();
+    gallery_.setDirectories(PictureRootDirctory_, VideoRootDirctory_);
+    measure_.setCalibrationDefaults();
+
+    // The window shows before the device answers (or fails to).
+    QTimer::singleShot(0, this, &ViewController::initWiFiDevice);
 }
 
-bool ViewController::onDeviceNetwork() const
+void ViewController::windowWillClose()
 {
-    return services_.network && onMicroscopeNetwork(*services_.network);
+    recorder_.finishNow();
 }
 
-void ViewController::initWiFiDevice()
+void ViewController::setStatusText(const QString &text)
 {
-    if (!onDeviceNetwork())
-        return;
-    mediaContent_ = http_.readSettingsPage();
-    const WifiPageValues values = WifiSettingsPage::parse(mediaContent_);
-    m_new_video_width_ = values.width;
-    m_new_video_height_ = values.height;
-    // An unanswered counter reads as 0, as an empty answer would.
-    snapNumber_ = http_.readSnapshotCounter().value_or(0);
+    statusText_ = text;
+    Q_EMIT statusTextChanged(text);
 }
 
 void ViewController::ConnectUSBCamera()
@@ -98,129 +95,105 @@ void ViewController::ConnectUSBCamera()
     // No USB capture in this viewer yet: the choice behaves as with no camera attached.
 }
 
-void ViewController::ConnectWiFiCamera()
+void ViewController::SaveImage(int flag)
 {
-    // A stream already opening counts as connected: a second click opens no second stream.
-    if (camera_stype_ != kNoCamera || stream_)
+    if (!isavailable())
         return;
-    if (!onDeviceNetwork()) {
-        services_.prompt->alert(kConnectWifiMessage);
+    if (services_.sound)
+        services_.sound->play(ViewerSoundId::Camera);
+    // A second still within the same second gets a name of its own.
+    const QString path =
+        Workspace::freeName(PictureRootDirctory_, Workspace::timeStamp(), QStringLiteral(".jpg"));
+    Q_EMIT stillRequested(path, flag);
+}
+
+void ViewController::TakeRecord()
+{
+    if (!isavailable())
+        return;
+    if (recorder_.recordcapture() == VideoRecorder::kIdle &&
+        (m_new_video_width_ != VideoRecorder::kWidth ||
+         m_new_video_height_ != VideoRecorder::kHeight)) {
+        services_.prompt->alert(QStringLiteral("Please set resolution to 640x480"));
         return;
     }
-    openStream();
+    QString error;
+    if (recorder_.TakeRecord(VideoRootDirctory_, &error) == VideoRecorder::Press::Failed)
+        services_.prompt->alert(QStringLiteral("The video cannot be recorded: %1").arg(error));
 }
 
-void ViewController::handleTimer()
+void ViewController::finishRecordingAmong(const QStringList &paths)
 {
-    if (!onDeviceNetwork()) {
-        services_.prompt->alert(kConnectWifiMessage);
+    for (const QString &path : paths) {
+        if (recorder_.isWriting(path)) {
+            recorder_.finishNow();
+            return;
+        }
+    }
+}
+
+void ViewController::addNewCalibration()
+{
+    if (!isavailable())
+        return;
+    Q_EMIT viewResetRequested();
+    Q_EMIT calibrationSheetRequested();
+}
+
+void ViewController::addNewFolder(int index, const QString &title)
+{
+    if (index == kNewAlbumEntry) {
+        Q_EMIT newFolderSheetRequested();
         return;
     }
-    camera_stype_ = kWifiCamera;
-    openStream();
-}
-
-void ViewController::openStream()
-{
-    // One stream at a time: the one before is asked to stop, and pictures it still hands
-    // over are ignored, so no picture of the old size reaches the new layout. Each stream is
-    // deleted once it has ended, so nothing waits for its thread here.
-    if (stream_)
-        stream_->stop();
-    auto *stream = new WifiStream(http_.address(), this);
-    stream_ = stream;
-    connect(stream, &WifiStream::pictureArrived, this, [this, stream](const QImage &image) {
-        if (stream == stream_)
-            handleWifiPicture(image);
-    });
-    connect(stream, &WifiStream::ended, stream, &QObject::deleteLater);
-    stream->start();
-}
-
-WifiSettingsTab ViewController::wifiSettingsTab()
-{
-    const WifiPageValues values = WifiSettingsPage::parse(mediaContent_);
-    wifiInitResolution_ = values.resolutionIndex;
-    wifiInitFps_ = values.framesPerSecond;
-    controls_ = WifiSettingsPage::parseControls(mediaContent_);
-
-    WifiSettingsTab tab;
-    tab.resolutions = values.resolutions;
-    if (wifiInitResolution_ >= 0 && wifiInitResolution_ < tab.resolutions.size())
-        tab.resolutionSelected = wifiInitResolution_;
-    for (int rate = 1; rate <= kHighestRate; ++rate)
-        tab.rates << QString::number(rate);
-    if (wifiInitFps_ >= 1 && wifiInitFps_ <= kHighestRate)
-        tab.rateSelected = wifiInitFps_ - 1;
-    tab.controls = controls_;
-    return tab;
-}
-
-void ViewController::handleVideoFormatPopBtn(const QString &title)
-{
-    if (camera_stype_ != kWifiCamera)
+    const QString album =
+        index == kDefaultAlbumEntry ? QLatin1StringView(Workspace::kDefaultAlbum) : title;
+    // Only albums the workspace has: a stale entry must not lead outside it.
+    if (album != QLatin1StringView(Workspace::kDefaultAlbum) && !albumEntries().contains(album))
         return;
-    const ResolutionChoice choice = WifiSettingsPage::parseResolutionEntry(title);
-    m_new_video_width_ = choice.width;
-    m_new_video_height_ = choice.height;
-    wifiInitResolution_ = choice.index;
-    applyVideoFormat();
+    selectAlbum(album);
 }
 
-void ViewController::handleFpsPopBtn(const QString &title)
+void ViewController::selectAlbum(const QString &album)
 {
-    if (camera_stype_ != kWifiCamera)
-        return;
-    wifiInitFps_ = WifiSettingsPage::lenientInt(title);
-    applyVideoFormat();
+    albumTitle_ = album;
+    PictureRootDirctory_ = workspace_.imageDirectory(album);
+    VideoRootDirctory_ = workspace_.videoDirectory(album);
+    gallery_.setDirectories(PictureRootDirctory_, VideoRootDirctory_);
+    Q_EMIT albumsChanged(albumEntries(), albumTitle_);
 }
 
-void ViewController::applyVideoFormat()
+void ViewController::PassValue(const UserEntity &entity, int type)
 {
-    http_.applyVideoFormat(wifiInitResolution_, wifiInitFps_);
-    reconnectTimer_.start();
-}
-
-QRect ViewController::videoViewGeometry(double width, double height)
-{
-    // Compared as the two-decimal texts of single-precision ratios, so near-4:3 sizes count.
-    const QString xRatio = QString::asprintf("%.2f", double(float(width) / 640.0f));
-    const QString yRatio = QString::asprintf("%.2f", double(float(height) / 480.0f));
-    if (xRatio == yRatio)
-        return {kViewX, 40, kViewWidth, 600};
-    return {kViewX, 16, kViewWidth, 640};
-}
-
-void ViewController::handleWifiPicture(const QImage &image)
-{
-    camera_stype_ = kWifiCamera;
-    // Only a change of both sides moves the view.
-    if (m_video_width_ != m_new_video_width_ && m_video_height_ != m_new_video_height_) {
-        m_video_width_ = m_new_video_width_;
-        m_video_height_ = m_new_video_height_;
-        viewGeometry_ = videoViewGeometry(m_video_width_, m_video_height_);
-        Q_EMIT viewGeometryChanged(viewGeometry_);
+    switch (type) {
+    case kReportNewFolder:
+        // Chosen as if from the pop-up, once the sheet has made its directories.
+        if (albumEntries().contains(entity.Param1))
+            selectAlbum(entity.Param1);
+        break;
+    case kReportCalibrationSheet:
+        measure_.beginCalibrationRun(entity);
+        break;
+    case kReportStillSaved:
+        gallery_.addCollectionItem(0, entity.Param1);
+        break;
+    case kReportCalibrationCompleted:
+        measure_.completeCalibrationRun(entity);
+        break;
+    case kReportClearStatus:
+        setStatusText({});
+        break;
+    default:
+        break;
     }
-    showPicture(image);
 }
 
-void ViewController::handleUsbPicture(const QImage &image)
+bool ViewController::selectTab(int index)
 {
-    camera_stype_ = kUsbCamera;
-    showPicture(image);
-}
-
-void ViewController::showPicture(const QImage &image)
-{
-    ++framesShown_;
-    Q_EMIT pictureShown(image, m_new_video_width_, m_new_video_height_);
-    recordingVideo(image);
-    isAvailableStream_ = true;
-}
-
-void ViewController::recordingVideo(const QImage &)
-{
-    // The recorder writes only while a recording runs, and none can be started yet.
+    if (!isavailable())
+        return false;
+    gallery_.setTab(index);
+    return true;
 }
 
 void ViewController::ShareWorkspace()
@@ -278,62 +251,6 @@ bool ViewController::isSharing() const
 QString ViewController::shareUrl() const
 {
     return isSharing() ? ftpShareUrl(services_.ftpAddress, theServer_->port()) : QString();
-}
-
-void ViewController::Snapshot()
-{
-    if (!isavailable() || camera_stype_ != kWifiCamera)
-        return;
-    if (!onDeviceNetwork() || isEnableSnapshot_) {
-        if (threadRead_) {
-            threadRead_->cancel();
-            cancelledWatchers_.push_back(std::move(threadRead_));
-        }
-        isEnableSnapshot_ = false;
-        Q_EMIT snapshotLedChanged(false);
-        return;
-    }
-    cancelledWatchers_.clear();
-    threadRead_ = std::make_unique<SnapshotWatcher>(
-        [this](std::stop_token stop) { pollSnapshotButton(std::move(stop)); });
-    isEnableSnapshot_ = true;
-    Q_EMIT snapshotLedChanged(true);
-}
-
-// One pass of the watcher thread.
-void ViewController::pollSnapshotButton(std::stop_token stop)
-{
-    QMutexLocker lock(&controllerLock_);
-    const std::optional<int> count = http_.readSnapshotCounter(stop);
-    if (!count || *count == snapNumber_.load())
-        return;
-    snapNumber_ = *count;
-    saveImageFromWatcher(std::move(stop));
-}
-
-void ViewController::saveImageFromWatcher(std::stop_token stop)
-{
-    auto done = std::make_shared<Completion>();
-    QMetaObject::invokeMethod(
-        this,
-        [this, done, stop] {
-            // The watcher may have been switched off since the press was seen.
-            if (!stop.stop_requested())
-                SaveImage(0);
-            done->signal();
-        },
-        Qt::QueuedConnection);
-    done->wait(std::move(stop));
-}
-
-void ViewController::SaveImage(int flag)
-{
-    if (!isavailable())
-        return;
-    const QString path = PictureRootDirctory_ +
-                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss")) +
-                         QStringLiteral(".jpg");
-    Q_EMIT stillRequested(path, flag);
 }
 
 } // namespace quelmar::viewer

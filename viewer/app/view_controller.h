@@ -1,12 +1,18 @@
-// The one controller of Orbilux's window: prepares the workspace, owns the link to the Wi-Fi
-// microscope (network check, settings page, picture stream, reconnection, snapshot-button
-// watcher) and the FTP share of the workspace, and tells the window what to show. It holds no
-// widget, so tests drive it directly.
+// The one controller of Orbilux's window: prepares the workspace and the calibration file,
+// owns the link to the Wi-Fi microscope (network check, probe, picture stream, reconnection,
+// snapshot-button watcher), routes the toolbar to the stills, the recorder, the measuring
+// controls and the sheets, keeps the albums, and shares the workspace over FTP. It holds no
+// widget, so tests drive it directly; the window shows what its signals say.
 #pragma once
 
+#include "app/gallery.h"
+#include "app/measure_controls.h"
+#include "app/video_recorder.h"
+#include "app/workspace.h"
 #include "device/device_http.h"
 #include "device/settings_page.h"
 #include "device/wifi_network.h"
+#include "measure/user_entity.h"
 
 #include <QHostAddress>
 #include <QImage>
@@ -24,10 +30,14 @@
 
 namespace quelmar::viewer {
 
+class DesktopOpener;
+class DeviceProbe;
 class FtpServer;
 class SnapshotWatcher;
 class ViewerPrompt;
+class ViewerSound;
 class WifiStream;
+struct DeviceProbeResult;
 
 struct ViewerServices {
     ViewerPrompt *prompt = nullptr;
@@ -35,6 +45,8 @@ struct ViewerServices {
     DeviceAddress device;
     // Where the workspace share listens; every interface unless a test narrows it.
     QHostAddress ftpAddress = QHostAddress(QHostAddress::Any);
+    ViewerSound *sound = nullptr;    // none: silent
+    DesktopOpener *opener = nullptr; // none: files are not opened
 };
 
 // What the settings tab shows for the Wi-Fi microscope.
@@ -53,16 +65,25 @@ class ViewController : public QObject {
 
 public:
     static constexpr int kReconnectDelayMs = 3000;
+    static constexpr int kFirstPictureTimeoutMs = 15000;
     static constexpr int kViewX = 205;
     static constexpr int kViewWidth = 800;
+    // Entries of the album pop-up before the user albums.
+    enum { kDefaultAlbumEntry = 0, kNewAlbumEntry = 1 };
+    static const QString kNewAlbumTitle;
 
     explicit ViewController(ViewerServices services, QObject *parent = nullptr);
     ~ViewController() override;
     Q_DISABLE_COPY_MOVE(ViewController)
 
-    // Start-up: the workspace, then the device probe.
+    // Start-up: workspace, calibrations, albums, gallery; the device is probed once the event
+    // loop runs, so the window shows first.
     void viewDidLoad();
+    // Probes the device on a thread when the computer is on its network; deviceProbed() says
+    // when the values are in.
     void initWiFiDevice();
+    // Closing the window: a recording is finished.
+    void windowWillClose();
 
     // The first toolbar segment control.
     void ConnectUSBCamera();
@@ -72,7 +93,21 @@ public:
     // The Wi-Fi pop-ups of the settings tab; `title` is the chosen entry.
     void handleVideoFormatPopBtn(const QString &title);
     void handleFpsPopBtn(const QString &title);
-    WifiSettingsTab wifiSettingsTab();
+    WifiSettingsTab wifiSettingsTab() const;
+
+    // The second segment control: a still (flag 1 from the toolbar, 0 from the device's
+    // button) and the record button.
+    void SaveImage(int flag);
+    void TakeCapture() { SaveImage(1); }
+    void TakeRecord();
+    // The sixth: the view reset, then the calibration sheet.
+    void addNewCalibration();
+    // The album pop-up: the chosen entry's index and title.
+    void addNewFolder(int index, const QString &title);
+    // Results of the sheets and the measurement view.
+    void PassValue(const UserEntity &entity, int type);
+    // A tab was chosen; false (and nothing changes) while no picture stream runs.
+    bool selectTab(int index);
 
     // The toolbar's share switch: asks for the port and shares the workspace root, or stops.
     void ShareWorkspace();
@@ -87,7 +122,6 @@ public:
     const QString &baseDir() const { return baseDir_; }
 
     void Snapshot();
-    void SaveImage(int flag);
     bool isavailable() const { return isAvailableStream_; }
 
     // Each picture of a camera, on the main thread.
@@ -97,8 +131,16 @@ public:
     // Where the measurement view goes for an announced picture size.
     static QRect videoViewGeometry(double width, double height);
 
-    // Pictures handed to the view since the controller was made.
+    MeasureControls &measure() { return measure_; }
+    VideoRecorder &recorder() { return recorder_; }
+    Gallery &gallery() { return gallery_; }
+    const Workspace &workspace() const { return workspace_; }
+
+    // Pictures handed to the view since the controller was made, and the main thread's time
+    // for handing each one to the view and the recorder.
     quint64 framesShown() const { return framesShown_; }
+    qint64 longestHandOverNs() const { return longestHandOverNs_; }
+    qint64 totalHandOverNs() const { return totalHandOverNs_; }
     int camera_stype() const { return camera_stype_; }
     bool isEnableSnapshot() const { return isEnableSnapshot_; }
     int snapNumber() const { return snapNumber_.load(); }
@@ -113,7 +155,14 @@ public:
     const QString &rootDirectory() const { return RootDirctory_; }
     const QString &pictureDirectory() const { return PictureRootDirctory_; }
     const QString &videoDirectory() const { return VideoRootDirctory_; }
+    const QString &plistCalibrationFile() const { return plistCalibrationFile_; }
+    const QString &albumTitle() const { return albumTitle_; }
+    QStringList albumEntries() const { return workspace_.userAlbums(); }
     const QTimer &reconnectTimer() const { return reconnectTimer_; }
+    // How long a new stream may take for its first picture before it is given up.
+    void setFirstPictureTimeout(int milliseconds) { firstPictureTimer_.setInterval(milliseconds); }
+    bool streamRunning() const { return !stream_.isNull(); }
+    const QString &statusText() const { return statusText_; }
 
 Q_SIGNALS:
     void viewGeometryChanged(const QRect &geometry);
@@ -122,29 +171,51 @@ Q_SIGNALS:
     void snapshotLedChanged(bool on);
     // The share started (with the address clients should use) or stopped.
     void sharingChanged(bool on, const QString &url);
-    // The hook that saves a still to `path`; flag 1 from the toolbar, 0 from the device's
-    // button. Runs on the main thread.
+    // The view saves its picture with its shapes to `path` at the announced size; flag 1 from
+    // the toolbar, 0 from the device's button. Runs on the main thread.
     void stillRequested(const QString &path, int flag);
+    void statusTextChanged(const QString &text);
+    void deviceProbed();
+    void viewResetRequested();
+    void calibrationSheetRequested();
+    void newFolderSheetRequested();
+    // The album pop-up: the user albums behind its fixed entries, and the one shown.
+    void albumsChanged(const QStringList &albums, const QString &current);
 
 private:
+    void applyProbe(const DeviceProbeResult &result, bool thenConnect);
     void openStream();
+    void streamEnded(WifiStream *stream);
+    void firstPictureOverdue();
     bool onDeviceNetwork() const;
     void showPicture(const QImage &image);
     void applyVideoFormat();
-    void recordingVideo(const QImage &image);
+    void setStatusText(const QString &text);
+    void selectAlbum(const QString &album);
+    void finishRecordingAmong(const QStringList &paths);
     void pollSnapshotButton(std::stop_token stop);
     void saveImageFromWatcher(std::stop_token stop);
 
     ViewerServices services_;
     DeviceHttp http_;
+    Workspace workspace_;
+    VideoRecorder recorder_;
+    MeasureControls measure_;
+    Gallery gallery_;
 
     QString RootDirctory_;
     QString PictureRootDirctory_;
     QString VideoRootDirctory_;
+    QString plistCalibrationFile_;
+    QString albumTitle_;
+    QString statusText_;
 
     int camera_stype_ = kNoCamera;
     bool isAvailableStream_ = false;
-    QPointer<WifiStream> stream_; // the stream whose pictures are shown
+    QPointer<WifiStream> stream_;  // the stream whose pictures are shown
+    bool streamDelivered_ = false; // the current stream has given a picture
+    std::unique_ptr<DeviceProbe> probe_;
+    bool connectAfterProbe_ = false;
     QString mediaContent_;
     double m_video_width_ = 640;
     double m_video_height_ = 480;
@@ -152,10 +223,14 @@ private:
     double m_new_video_height_ = 480;
     int wifiInitResolution_ = 0;
     int wifiInitFps_ = 0;
+    QStringList resolutions_; // the device's usable resolution entries
     CameraControls controls_;
     QRect viewGeometry_;
     QTimer reconnectTimer_;
+    QTimer firstPictureTimer_;
     quint64 framesShown_ = 0;
+    qint64 longestHandOverNs_ = 0;
+    qint64 totalHandOverNs_ = 0;
 
     std::unique_ptr<FtpServer> theServer_; // null while not sharing
     QString baseDir_;                      // the workspace root
@@ -165,6 +240,9 @@ private:
     // on the main thread takes it, since a pass waits for the main thread while holding it.
     QMutex controllerLock_;
     std::atomic<int> snapNumber_ = 0; // watcher writes under controllerLock_, anyone reads
+    // Whether snapNumber_ holds a count the device gave; until then the first count read only
+    // becomes the baseline, so presses before it take no still.
+    std::atomic<bool> snapNumberKnown_ = false;
     bool isEnableSnapshot_ = false;
     std::unique_ptr<SnapshotWatcher> threadRead_;
     // Cancelled watchers finish their pass on their own; they are joined when the watcher is

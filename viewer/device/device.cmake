@@ -4,6 +4,7 @@ set(_dir ${CMAKE_CURRENT_LIST_DIR})
 add_library(viewer_device STATIC
   ${_dir}/curl_handle.h ${_dir}/curl_handle.cpp
   ${_dir}/device_address.h ${_dir}/device_address.cpp
+  ${_dir}/device_probe.h ${_dir}/device_probe.cpp
   ${_dir}/device_http.h ${_dir}/device_http.cpp
   ${_dir}/multipart_splitter.h ${_dir}/multipart_splitter.cpp
   ${_dir}/network_manager_wifi.h ${_dir}/network_manager_wifi.cpp

@@ -18,10 +18,15 @@ constexpr qsizetype kMaxBodyBytes = 1 << 20;
 constexpr long kConnectTimeoutSeconds = 3;
 constexpr long kRequestTimeoutSeconds = 10;
 
+// Whether the body read so far holds all the caller needs; reading then stops.
+using Enough = bool (*)(const QByteArray &body);
+
 struct Transfer {
     QByteArray body;
     qsizetype maxBody;
     std::stop_token stop;
+    Enough enough = nullptr;
+    bool complete = false; // stopped early with what was needed
 };
 
 size_t collectBody(char *data, size_t size, size_t count, void *user)
@@ -29,6 +34,13 @@ size_t collectBody(char *data, size_t size, size_t count, void *user)
     auto *transfer = static_cast<Transfer *>(user);
     const qsizetype room = transfer->maxBody - transfer->body.size();
     transfer->body.append(data, std::min<qsizetype>(qsizetype(size * count), room));
+    // Returning less than was handed over ends the transfer: an endless or oversized page is
+    // not read to its end (or to the time-out).
+    if (transfer->body.size() >= transfer->maxBody ||
+        (transfer->enough && transfer->enough(transfer->body))) {
+        transfer->complete = true;
+        return 0;
+    }
     return size * count;
 }
 
@@ -40,12 +52,13 @@ int abortOnStop(void *user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 // One authenticated GET of a full URL; the body (cut at maxBody) on a 2xx answer, nullopt
 // otherwise.
 std::optional<QByteArray> get(const QString &target, qsizetype maxBody = kMaxBodyBytes,
-                              bool followRedirects = false, std::stop_token stop = {})
+                              bool followRedirects = false, std::stop_token stop = {},
+                              Enough enough = nullptr)
 {
     const CurlEasy curl = makeCurlEasy();
     if (!curl)
         return std::nullopt;
-    Transfer transfer{{}, maxBody, std::move(stop)};
+    Transfer transfer{{}, maxBody, std::move(stop), enough};
     const QByteArray url = target.toUtf8();
     CURL *h = curl.get();
     setUpDeviceRequest(h, url);
@@ -61,6 +74,8 @@ std::optional<QByteArray> get(const QString &target, qsizetype maxBody = kMaxBod
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
     curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
     const CURLcode result = curl_easy_perform(h);
+    if (result == CURLE_WRITE_ERROR && transfer.complete)
+        return std::move(transfer.body);
     if (result != CURLE_OK) {
         qCDebug(lcDevice) << "GET" << target << "failed:" << curl_easy_strerror(result);
         return std::nullopt;
@@ -70,9 +85,11 @@ std::optional<QByteArray> get(const QString &target, qsizetype maxBody = kMaxBod
 
 } // namespace
 
-QString DeviceHttp::readSettingsPage() const
+QString DeviceHttp::readSettingsPage(std::stop_token stop) const
 {
-    const auto body = get(address_.webUrl(settingsTarget()));
+    const auto body =
+        get(address_.webUrl(settingsTarget()), kMaxBodyBytes, false, std::move(stop),
+            [](const QByteArray &page) { return WifiSettingsPage::isComplete(page); });
     return body ? QString::fromUtf8(*body) : QString();
 }
 

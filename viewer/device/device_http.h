@@ -28,8 +28,9 @@ public:
 
     const DeviceAddress &address() const { return address_; }
 
-    // The settings page as UTF-8 text; empty when it cannot be read.
-    QString readSettingsPage() const;
+    // The settings page as UTF-8 text; empty when it cannot be read. Reading stops once every
+    // value the viewer takes from the page has arrived. A stop request aborts it.
+    QString readSettingsPage(std::stop_token stop = {}) const;
     // The snapshot-button count; nullopt when the device gave no answer. A stop request
     // aborts a request in flight.
     std::optional<int> readSnapshotCounter(std::stop_token stop = {}) const;

@@ -35,36 +35,39 @@ std::optional<QVariant> property(const QDBusConnection &bus, const QString &path
 
 } // namespace
 
-std::optional<QString> NetworkManagerWifi::currentNetworkName() const
+NetworkManagerWifi::NetworkManagerWifi() : bus_(QDBusConnection::systemBus()) {}
+
+QStringList NetworkManagerWifi::currentNetworkNames() const
 {
-    const QDBusConnection bus = QDBusConnection::systemBus();
-    if (!bus.isConnected())
-        return std::nullopt;
+    QStringList names;
+    if (!bus_.isConnected())
+        return names;
     const QDBusMessage call =
         QDBusMessage::createMethodCall(kService, QStringLiteral("/org/freedesktop/NetworkManager"),
                                        kService, QStringLiteral("GetDevices"));
-    const QDBusReply<QList<QDBusObjectPath>> devices = bus.call(call, QDBus::Block, kCallTimeoutMs);
+    const QDBusReply<QList<QDBusObjectPath>> devices =
+        bus_.call(call, QDBus::Block, kCallTimeoutMs);
     if (!devices.isValid())
-        return std::nullopt;
+        return names;
     for (const QDBusObjectPath &device : devices.value()) {
-        const auto type = property(bus, device.path(), kService + QStringLiteral(".Device"),
+        const auto type = property(bus_, device.path(), kService + QStringLiteral(".Device"),
                                    QStringLiteral("DeviceType"));
         if (!type || type->toUInt() != kDeviceTypeWifi)
             continue;
         const auto accessPoint =
-            property(bus, device.path(), kService + QStringLiteral(".Device.Wireless"),
+            property(bus_, device.path(), kService + QStringLiteral(".Device.Wireless"),
                      QStringLiteral("ActiveAccessPoint"));
         if (!accessPoint)
             continue;
         const QString apPath = qvariant_cast<QDBusObjectPath>(*accessPoint).path();
         if (apPath.isEmpty() || apPath == u"/")
             continue;
-        const auto ssid = property(bus, apPath, kService + QStringLiteral(".AccessPoint"),
+        const auto ssid = property(bus_, apPath, kService + QStringLiteral(".AccessPoint"),
                                    QStringLiteral("Ssid"));
         if (ssid)
-            return QString::fromUtf8(ssid->toByteArray());
+            names << QString::fromUtf8(ssid->toByteArray());
     }
-    return std::nullopt;
+    return names;
 }
 
 } // namespace quelmar::viewer

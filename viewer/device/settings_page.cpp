@@ -96,9 +96,48 @@ WifiPageValues WifiSettingsPage::parse(const QString &page)
     values.framesPerSecond =
         lenientInt(cut(page, u"var video_frame_save = ", u"var only_stream", 5));
     const QString list = cut(page, u"var cameraList = ", u"var cameraWidth", 8);
-    if (!list.isEmpty())
-        values.resolutions = list.split(u'#');
+    if (!list.isEmpty()) {
+        for (const QString &entry : list.split(u'#')) {
+            if (parseResolutionEntry(entry).isValid())
+                values.resolutions << entry;
+        }
+    }
     return values;
+}
+
+int WifiSettingsPage::entryPosition(const QStringList &entries, int index)
+{
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (parseResolutionEntry(entries[i]).index == index)
+            return int(i);
+    }
+    return -1;
+}
+
+QSize WifiSettingsPage::largestSize(const QStringList &entries)
+{
+    QSize largest;
+    for (const QString &entry : entries) {
+        const ResolutionChoice choice = parseResolutionEntry(entry);
+        if (choice.isValid())
+            largest = largest.expandedTo(QSize(int(choice.width), int(choice.height)));
+    }
+    return largest.isEmpty() ? QSize() : largest;
+}
+
+bool WifiSettingsPage::isComplete(const QByteArray &page)
+{
+    // The markers in the order the device writes them; the control list's brackets lie
+    // between the height and the index.
+    static const char *const kMarkers[] = {
+        "var cameraList = ",     "var cameraWidth=",        "var cameraHeight=", "var ctrlList =",
+        "var video_idx_save = ", "var video_frame_save = ", "var only_stream"};
+    for (const char *marker : kMarkers) {
+        if (!page.contains(marker))
+            return false;
+    }
+    const qsizetype open = page.indexOf('[');
+    return open >= 0 && page.indexOf(']', open) > open;
 }
 
 CameraControls WifiSettingsPage::parseControls(const QString &page)

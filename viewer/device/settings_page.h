@@ -2,6 +2,8 @@
 // the device's own pages are cut: fixed markers, one skipped character, a dropped tail.
 #pragma once
 
+#include <QByteArray>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -29,9 +31,11 @@ struct CameraControls {
 struct WifiPageValues {
     double width = 0;
     double height = 0;
-    int resolutionIndex = 0; // zero-based, into `resolutions`
+    int resolutionIndex = 0; // zero-based number of the device's current entry
     int framesPerSecond = 0;
-    QStringList resolutions; // pop-up entries as the page writes them
+    // Pop-up entries as the page writes them, in page order; entries that name no usable
+    // resolution (a number below 1, a size that is not positive) are left out.
+    QStringList resolutions;
 };
 
 // A resolution pop-up entry "number,name,width,height": number counts from 1.
@@ -39,6 +43,8 @@ struct ResolutionChoice {
     int index = 0; // zero-based
     double width = 0;
     double height = 0;
+
+    bool isValid() const { return index >= 0 && width > 0 && height > 0; }
 };
 
 class WifiSettingsPage {
@@ -46,6 +52,12 @@ public:
     static WifiPageValues parse(const QString &page);
     static CameraControls parseControls(const QString &page);
     static ResolutionChoice parseResolutionEntry(const QString &entry);
+    // The position in `entries` of the entry numbered index + 1; -1 when none is.
+    static int entryPosition(const QStringList &entries, int index);
+    // The widest and tallest size of the entries; invalid without entries.
+    static QSize largestSize(const QStringList &entries);
+    // Whether a page read so far holds every value the viewer takes from it.
+    static bool isComplete(const QByteArray &page);
 
     // The text from one character after `open` to `tail` characters before `close`; empty
     // when a marker is missing or the markers leave nothing.

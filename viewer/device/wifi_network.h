@@ -1,8 +1,9 @@
-// Whether the computer is on the Wi-Fi microscope's own access point. The network name comes
+// Whether the computer is on the Wi-Fi microscope's own access point. The network names come
 // from the system behind this interface, so tests and demos can supply their own.
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -14,8 +15,8 @@ inline constexpr const char *kMicroscopeNetworkWord = "AIRLOUPE01";
 class WifiNetwork {
 public:
     virtual ~WifiNetwork() = default;
-    // The network name of the default wireless interface; nullopt when not connected.
-    virtual std::optional<QString> currentNetworkName() const = 0;
+    // The network name of every connected wireless interface; empty when none is connected.
+    virtual QStringList currentNetworkNames() const = 0;
 };
 
 inline bool isMicroscopeNetworkName(const std::optional<QString> &name)
@@ -23,21 +24,31 @@ inline bool isMicroscopeNetworkName(const std::optional<QString> &name)
     return name && name->contains(QLatin1StringView(kMicroscopeNetworkWord), Qt::CaseSensitive);
 }
 
+// A second adapter may be the one on the microscope's access point: any name counts.
 inline bool onMicroscopeNetwork(const WifiNetwork &network)
 {
-    return isMicroscopeNetworkName(network.currentNetworkName());
+    const QStringList names = network.currentNetworkNames();
+    for (const QString &name : names) {
+        if (isMicroscopeNetworkName(name))
+            return true;
+    }
+    return false;
 }
 
-// A network name fixed from outside: the stand-in for tests and the simulator demo.
+// Network names fixed from outside: the stand-in for tests and the simulator demo.
 class FixedWifiNetwork final : public WifiNetwork {
 public:
-    explicit FixedWifiNetwork(std::optional<QString> name = std::nullopt) : name_(std::move(name))
-    {}
-    void setName(std::optional<QString> name) { name_ = std::move(name); }
-    std::optional<QString> currentNetworkName() const override { return name_; }
+    explicit FixedWifiNetwork(std::optional<QString> name = std::nullopt) { setName(name); }
+    explicit FixedWifiNetwork(QStringList names) : names_(std::move(names)) {}
+    void setName(const std::optional<QString> &name)
+    {
+        names_ = name ? QStringList{*name} : QStringList{};
+    }
+    void setNames(QStringList names) { names_ = std::move(names); }
+    QStringList currentNetworkNames() const override { return names_; }
 
 private:
-    std::optional<QString> name_;
+    QStringList names_;
 };
 
 } // namespace quelmar::viewer

@@ -19,9 +19,12 @@ namespace {
 
 Q_LOGGING_CATEGORY(lcStream, "quelmar.viewer.stream", QtWarningMsg)
 
-QImage decodePicture(std::span<const std::uint8_t> jpeg)
+QImage decodePicture(std::span<const std::uint8_t> jpeg, QSize largest)
 {
-    const auto frame = decodeJpeg(jpeg.data(), jpeg.size());
+    QString error;
+    const auto frame = decodeJpeg(jpeg.data(), jpeg.size(), largest, &error);
+    if (!frame)
+        qCDebug(lcStream) << "picture dropped:" << error;
     // Converted here, on the stream thread, to the format the view paints without converting.
     return frame ? toQImage(*frame, QImage::Format_RGB32) : QImage();
 }
@@ -29,6 +32,7 @@ QImage decodePicture(std::span<const std::uint8_t> jpeg)
 // What the libcurl callbacks of one transfer share; lives on the stream thread's stack.
 struct Transfer {
     std::stop_token stop;
+    QSize largest;
     std::function<void(QImage)> deliver;
     QByteArray contentType;
     std::unique_ptr<MultipartSplitter> splitter;
@@ -54,7 +58,7 @@ size_t onBody(char *data, size_t size, size_t count, void *user)
         transfer->splitter = std::make_unique<MultipartSplitter>(
             MultipartSplitter::boundaryFromContentType(transfer->contentType),
             [transfer](std::span<const std::uint8_t> jpeg) {
-                transfer->deliver(decodePicture(jpeg));
+                transfer->deliver(decodePicture(jpeg, transfer->largest));
             });
     }
     transfer->splitter->feed(reinterpret_cast<const std::uint8_t *>(data), size * count);
@@ -68,8 +72,9 @@ int onProgress(void *user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 
 } // namespace
 
-WifiStream::WifiStream(DeviceAddress address, QObject *parent)
-    : QObject(parent), address_(std::move(address))
+WifiStream::WifiStream(DeviceAddress address, QSize largestPicture, QObject *parent)
+    : QObject(parent), address_(std::move(address)),
+      largestPicture_(largestPicture.isValid() ? largestPicture : kDefaultLargestPicture)
 {}
 
 WifiStream::~WifiStream() = default;
@@ -86,6 +91,18 @@ void WifiStream::stop()
     thread_.request_stop();
 }
 
+std::size_t WifiStream::queuedPictures() const
+{
+    QMutexLocker lock(&queueMutex_);
+    return queue_.size();
+}
+
+qsizetype WifiStream::queuedBytes() const
+{
+    QMutexLocker lock(&queueMutex_);
+    return queuedBytes_;
+}
+
 void WifiStream::run(std::stop_token stop)
 {
     const CurlEasy curl = makeCurlEasy();
@@ -93,7 +110,8 @@ void WifiStream::run(std::stop_token stop)
         QMetaObject::invokeMethod(this, [this] { Q_EMIT ended(End::Failed); });
         return;
     }
-    Transfer transfer{stop, [this](QImage image) { queuePicture(std::move(image)); }, {}, {}};
+    Transfer transfer{
+        stop, largestPicture_, [this](QImage image) { queuePicture(std::move(image)); }, {}, {}};
     const QByteArray url = address_.streamUrl(QStringLiteral("/")).toUtf8();
     CURL *h = curl.get();
     setUpDeviceRequest(h, url);
@@ -129,9 +147,14 @@ void WifiStream::queuePicture(QImage image)
     {
         QMutexLocker lock(&queueMutex_);
         wasEmpty = queue_.empty();
+        queuedBytes_ += image.sizeInBytes();
         queue_.push_back(std::move(image));
-        if (queue_.size() > kMaxQueuedPictures)
+        // The newest picture always stays.
+        while (queue_.size() > 1 &&
+               (queue_.size() > kMaxQueuedPictures || queuedBytes_ > kMaxQueuedBytes)) {
+            queuedBytes_ -= queue_.front().sizeInBytes();
             queue_.pop_front();
+        }
     }
     // One posted call drains everything queued until it runs.
     if (wasEmpty)
@@ -144,6 +167,7 @@ void WifiStream::deliverQueued()
     {
         QMutexLocker lock(&queueMutex_);
         pictures.swap(queue_);
+        queuedBytes_ = 0;
     }
     for (const QImage &image : pictures)
         Q_EMIT pictureArrived(image);

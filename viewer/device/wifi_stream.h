@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QMutex>
 #include <QObject>
+#include <QSize>
 
 #include <deque>
 #include <thread>
@@ -20,12 +21,18 @@ public:
     enum class End { Finished, Failed, LoginRefused, Stopped };
     Q_ENUM(End)
 
-    // Pictures waiting for the owner's thread beyond this are dropped, oldest first, so a
+    // Pictures waiting for the owner's thread beyond these are dropped, oldest first, so a
     // stalled window cannot make the stream buffer without end.
     static constexpr std::size_t kMaxQueuedPictures = 8;
+    static constexpr qsizetype kMaxQueuedBytes = qsizetype(48) << 20;
     static constexpr long kTimeoutSeconds = 10;
+    // The largest picture taken when the device's own list of sizes is not known.
+    static constexpr QSize kDefaultLargestPicture{4096, 4096};
 
-    explicit WifiStream(DeviceAddress address, QObject *parent = nullptr);
+    // Pictures wider or taller than `largestPicture` are refused from their JPEG header,
+    // before any memory is taken for their pixels.
+    explicit WifiStream(DeviceAddress address, QSize largestPicture = kDefaultLargestPicture,
+                        QObject *parent = nullptr);
     ~WifiStream() override; // stops the transfer and waits for its thread
     Q_DISABLE_COPY_MOVE(WifiStream)
 
@@ -33,9 +40,13 @@ public:
     void start();
     void stop();
 
+    // Pictures decoded and waiting for the owner's thread, and their size in bytes.
+    std::size_t queuedPictures() const;
+    qsizetype queuedBytes() const;
+
 Q_SIGNALS:
     // One finished JPEG part, on the owner's thread. The image is null when the part did not
-    // decode; the part still counts as a picture of the device.
+    // decode or was refused for its size; the part still counts as a picture of the device.
     void pictureArrived(const QImage &image);
     void ended(quelmar::viewer::WifiStream::End how);
 
@@ -45,8 +56,11 @@ private:
     void deliverQueued();
 
     const DeviceAddress address_;
-    QMutex queueMutex_; // guards queue_ (stream thread writes, owner's thread drains)
+    const QSize largestPicture_;
+    mutable QMutex
+        queueMutex_; // guards queue_ and queuedBytes_ (stream thread writes, owner drains)
     std::deque<QImage> queue_;
+    qsizetype queuedBytes_ = 0;
     std::jthread thread_; // last member: it stops and joins before the rest goes away
 };
 

@@ -1,8 +1,7 @@
 # The measurement view's model without widgets: shapes, the tools' click protocols, the
-# viewer's own measuring arithmetic, overlays, the calibration file and the painter.
+# viewer's own measuring arithmetic, the calibration run, overlays and the painter.
 set(_dir ${CMAKE_CURRENT_LIST_DIR})
 add_library(viewer_measure STATIC
-  ${_dir}/calibration_plist.h ${_dir}/calibration_plist.cpp
   ${_dir}/grid_overlay.h ${_dir}/grid_overlay.cpp
   ${_dir}/measure_model.h ${_dir}/measure_model.cpp
   ${_dir}/measure_painter.h ${_dir}/measure_painter.cpp

@@ -1,6 +1,5 @@
 #include "measure/measure_model.h"
 
-#include "measure/calibration_plist.h"
 #include "measure/view_geometry.h"
 
 #include <cmath>
@@ -271,7 +270,7 @@ void MeasureModel::commit()
 }
 
 // Done when the line is committed rather than when it is painted: a hidden window paints
-// nothing, and the file write has no place in a paint event.
+// nothing. The controller stores the calibration; the model only reports it.
 void MeasureModel::finishCalibration(float linePoints)
 {
     // The unit length is 1 during the run, so this is length / magnification.
@@ -284,28 +283,15 @@ void MeasureModel::finishCalibration(float linePoints)
     bCalibration_ = false;
     units_.measure_unit_length = unitLength;
     ++revision_;
-
-    const float magnification = units_.measure_unit_magnification;
-    QString error;
-    const CalibrationStore stored = storeCalibration(
-        plistCalibrationFile_, CalibrationName_,
-        calibrationValue(magnification, units_.measure_unit_unit, unitLength), &error);
-    if (stored == CalibrationStore::NoFile)
-        return; // nothing stored, so the controller gets no new entry
-    if (stored != CalibrationStore::Stored) {
-        if (reports_.calibrationNotStored)
-            reports_.calibrationNotStored(error);
-        return;
-    }
     if (!reports_.PassValue)
         return;
     UserEntity entity;
     entity.Param1 = CalibrationName_;
-    entity.Param2 = fixedText(magnification, 6);
+    entity.Param2 = fixedText(units_.measure_unit_magnification, 6);
     entity.Param3 = fixedText(unitLength, 6);
     entity.Param4 = units_.measure_unit_unit;
     entity.Param5 = CalibrationName_;
-    reports_.PassValue(entity, kReportCalibrationStored);
+    reports_.PassValue(entity, kReportCalibrationCompleted);
 }
 
 } // namespace quelmar::viewer

@@ -16,11 +16,10 @@
 
 namespace quelmar::viewer {
 
-// What the model tells the controller.
+// What the model tells the controller: 3 a calibration run measured its line, 4 the status
+// text may be emptied.
 struct MeasureReports {
     std::function<void(const UserEntity &value, int type)> PassValue;
-    // A calibration run measured its line but the calibration file could not be updated.
-    std::function<void(const QString &reason)> calibrationNotStored;
 };
 
 class MeasureModel {
@@ -31,8 +30,6 @@ public:
     MeasureModel() { setupInitVideoView(); }
 
     void setReports(MeasureReports reports) { reports_ = std::move(reports); }
-    void setCalibrationFile(const QString &path) { plistCalibrationFile_ = path; }
-    const QString &plistCalibrationFile() const { return plistCalibrationFile_; }
 
     // No tool, the default style, no calibration run, magnification 60, unit length 1 "mm".
     void setupInitVideoView();
@@ -81,7 +78,6 @@ private:
     void finishCalibration(float linePoints);
 
     MeasureReports reports_;
-    QString plistCalibrationFile_;
 
     int measure_mode_ = kNoTool;
     MeasureStyle style_;

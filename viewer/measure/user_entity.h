@@ -26,11 +26,12 @@ struct UserEntity {
 
 // The report types the controller tells apart.
 enum ReportType : int {
-    kReportNewFolder = 0,
-    kReportCalibrationSheet = 1,
-    kReportStillSaved = 2,
-    kReportCalibrationStored = 3,
-    kReportClearStatus = 4,
+    kReportNewFolder = 0,            // new-folder sheet: Param1 the album
+    kReportCalibrationSheet = 1,     // calibration sheet: name, magnification, length, unit
+    kReportStillSaved = 2,           // measurement view: Param1 the still's path
+    kReportCalibrationCompleted = 3, // measurement view: name, magnification, unit length,
+                                     // unit, pop-up title; the controller stores it
+    kReportClearStatus = 4,          // measurement view: the status text is emptied
 };
 
 } // namespace quelmar::viewer

@@ -250,6 +250,25 @@ INSTANTIATE_TEST_SUITE_P(Recoverable, JpegStrayBytes,
                                            Damage{"BeforeEndMarker", strayBytesBefore(0xd9)}),
                          [](const auto &info) { return std::string(info.param.name); });
 
+TEST(JpegSizeLimit, PicturesBeyondTheGivenSizeAreRefusedFromTheirHeader)
+{
+    Frame frame = gradientFrame(64, 48);
+    const std::vector<std::uint8_t> good = encodeJpeg(frame.view()).value();
+    EXPECT_TRUE(decodeJpeg(good.data(), good.size(), QSize(64, 48)));
+    QString error;
+    EXPECT_FALSE(decodeJpeg(good.data(), good.size(), QSize(63, 48), &error));
+    EXPECT_TRUE(error.contains(u"64 x 48")) << error.toStdString();
+    EXPECT_FALSE(decodeJpeg(good.data(), good.size(), QSize(64, 47)));
+    // A header claiming 20000 x 20000 passes the general limit but not a device's own.
+    QByteArray bytes(reinterpret_cast<const char *>(good.data()), qsizetype(good.size()));
+    frameHeaderField(5, 20000)(bytes);
+    frameHeaderField(7, 20000)(bytes);
+    const std::vector<std::uint8_t> huge(bytes.begin(), bytes.end());
+    error.clear();
+    EXPECT_FALSE(decodeJpeg(huge.data(), huge.size(), QSize(1920, 1080), &error));
+    EXPECT_TRUE(error.contains(u"20000 x 20000")) << error.toStdString();
+}
+
 TEST(JpegRandomBytes, AreRefused)
 {
     std::mt19937 random(1995);
