@@ -51,6 +51,7 @@ public:
 
     // Reads ranges, values and modes from the camera.
     void read(CameraControls *controls);
+    CameraControls *controls() const { return controls_; }
 
     const PropertyValues &row(int index) const { return rows_[std::size_t(index)]; }
     // Exposure counts as supported only with both an automatic and a manual mode.

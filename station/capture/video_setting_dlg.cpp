@@ -71,20 +71,23 @@ CVideoSettingDlg::CVideoSettingDlg(Context context, QWidget *parent)
             spin->addWidget(row.up);
             spin->addWidget(row.down);
             grid->addLayout(spin, line, 3);
-            connect(row.up, &QToolButton::clicked, this,
-                    [this, index] { showValue(rows_[index], settings_.stepRow(int(index), +1)); });
-            connect(row.down, &QToolButton::clicked, this,
-                    [this, index] { showValue(rows_[index], settings_.stepRow(int(index), -1)); });
+            for (QToolButton *arrow : {row.up, row.down}) {
+                const int direction = arrow == row.up ? +1 : -1;
+                connect(arrow, &QToolButton::clicked, this, [this, index, direction] {
+                    if (ready())
+                        showValue(rows_[index], settings_.stepRow(int(index), direction));
+                });
+            }
         }
         connect(row.slider, &QSlider::valueChanged, this, [this, index](int position) {
-            if (!filling_)
+            if (!filling_ && ready())
                 showValue(rows_[index], settings_.moveRow(int(index), position));
         });
     }
     whiteBalanceAuto_ = new QCheckBox(text("Auto", "Auto"), propertyBox);
     grid->addWidget(whiteBalanceAuto_, kWhiteBalanceRow, 3);
     connect(whiteBalanceAuto_, &QCheckBox::toggled, this, [this](bool on) {
-        if (!filling_)
+        if (!filling_ && ready())
             showValue(rows_[kWhiteBalanceRow], settings_.setWhiteBalanceAutomatic(on));
     });
 
@@ -98,10 +101,12 @@ CVideoSettingDlg::CVideoSettingDlg(Context context, QWidget *parent)
     grid->addWidget(exposure_.value, exposureLine, 2);
     grid->addWidget(exposureAuto_, exposureLine, 3);
     connect(exposure_.slider, &QSlider::valueChanged, this, [this](int position) {
-        if (!filling_)
+        if (!filling_ && ready())
             showValue(exposure_, settings_.moveExposure(position));
     });
     connect(exposureAuto_, &QPushButton::clicked, this, [this] {
+        if (!ready())
+            return;
         showValue(exposure_, settings_.toggleExposureAutomatic());
         exposureAuto_->setChecked(settings_.exposure().automatic);
     });
@@ -249,8 +254,21 @@ void CVideoSettingDlg::onSizeChosen(int entry)
     fillSizes();
 }
 
+bool CVideoSettingDlg::ready()
+{
+    CameraControls *now = context_.capture ? context_.capture->controls() : nullptr;
+    if (settings_.controls() == now)
+        return true;
+    // The camera changed under the dialog (a message box of a re-check let the user in
+    // before the dialog was refilled): show the new camera rather than write to the old.
+    refill();
+    return false;
+}
+
 void CVideoSettingDlg::onDefault()
 {
+    if (!ready())
+        return;
     settings_.restoreDefaults();
     const bool wasFilling = std::exchange(filling_, true);
     for (std::size_t index = 0; index < rows_.size(); ++index)

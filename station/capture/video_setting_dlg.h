@@ -66,6 +66,8 @@ private:
     };
 
     QString text(const char *key, const char *fallback) const;
+    // Whether the rows belong to the camera open now; refills them when not.
+    bool ready();
     RowWidgets makeRow(bool withSpin);
     void showRow(const RowWidgets &widgets, const PropertyValues &values);
     void showValue(const RowWidgets &widgets, int value);

@@ -315,11 +315,15 @@ TEST(CameraPermission, NodesTheUserMayNotOpenAreExplained)
                              "the video group."));
 }
 
-// A camera with no picture properties at all: only what needs them is disabled.
-TEST(VideoSettingDialog, WithoutPropertiesTheListsAreStillFilled)
+// A camera without exposure control (the camera-control interface): only the exposure
+// controls are disabled; without any properties every row is; the lists are filled either way.
+TEST(VideoSettingDialog, MissingPropertiesDisableOnlyTheirControls)
 {
     test::TempHome home;
-    test::FakeV4l2Device device; // no controls
+    test::FakeV4l2Device device;
+    device.controls = test::typicalControls();
+    device.controls.erase(V4L2_CID_EXPOSURE_ABSOLUTE);
+    device.controls.erase(V4L2_CID_EXPOSURE_AUTO);
     struct Fake final : CameraBackend {
         test::FakeV4l2Device *device = nullptr;
         CameraInfo info{QStringLiteral("Fake Microscope"), QStringLiteral("usb-1 /dev/video0"),
@@ -338,15 +342,31 @@ TEST(VideoSettingDialog, WithoutPropertiesTheListsAreStillFilled)
     CVideoSettingDlg::Context context;
     context.capture = &capture;
     context.state = &state;
-    CVideoSettingDlg dialog(context);
-    EXPECT_EQ(dialog.deviceList()->count(), 1);
-    EXPECT_EQ(dialog.sizeList()->count(), 2);
+    {
+        CVideoSettingDlg dialog(context);
+        EXPECT_EQ(dialog.deviceList()->count(), 1);
+        EXPECT_EQ(dialog.sizeList()->count(), 2);
+        for (int row = 0; row < int(kPropertyRows.size()); ++row)
+            EXPECT_TRUE(dialog.slider(row)->isEnabled()) << row;
+        EXPECT_FALSE(dialog.exposureSlider()->isEnabled());
+        EXPECT_FALSE(dialog.exposureAuto()->isEnabled());
+    }
+    device.controls.clear();
+    CVideoSettingDlg bare(context);
     for (int row = 0; row < int(kPropertyRows.size()); ++row)
-        EXPECT_FALSE(dialog.slider(row)->isEnabled()) << row;
-    EXPECT_FALSE(dialog.exposureSlider()->isEnabled());
-    EXPECT_FALSE(dialog.exposureAuto()->isEnabled());
-    EXPECT_TRUE(dialog.deviceList()->isEnabled());
+        EXPECT_FALSE(bare.slider(row)->isEnabled()) << row;
+    EXPECT_EQ(bare.deviceList()->count(), 1);
+    EXPECT_EQ(bare.sizeList()->count(), 2);
+
+    // The camera goes while the dialog shows it: a move reaches no camera, the rows follow.
+    device.controls = test::typicalControls();
+    CVideoSettingDlg dialog(context);
+    ASSERT_TRUE(dialog.slider(0)->isEnabled());
     capture.ReleaseAll();
+    device.written.clear();
+    dialog.slider(0)->setValue(30);
+    EXPECT_TRUE(device.written.empty());
+    EXPECT_FALSE(dialog.slider(0)->isEnabled());
 }
 
 } // namespace
