@@ -191,13 +191,18 @@ bool CScopeDeskDlg::setCaptureSize(QSize size)
 
 void CScopeDeskDlg::chooseCamera(int record)
 {
-    if (!capture_ || record < 0 || record >= int(capture_->devices().size()) ||
-        record == capture_->currentDeviceIndex())
+    if (!capture_ || record < 0 || record >= int(capture_->devices().size()))
         return;
-    // Kept by the camera's identity, so the choice survives re-plugs and restarts.
-    settings_.camera = capture_->devices()[std::size_t(record)].handle.identity;
-    settingsIo_.writeCamera(settings_);
-    capture_->setPreferredIdentity(settings_.camera);
+    // Kept by the camera's identity, so the choice survives re-plugs and restarts; choosing
+    // the camera that already streams makes it the choice too, and changes nothing else.
+    const QString identity = capture_->devices()[std::size_t(record)].handle.identity;
+    if (identity != settings_.camera) {
+        settings_.camera = identity;
+        settingsIo_.writeCamera(settings_);
+        capture_->setPreferredIdentity(identity);
+    }
+    if (record == capture_->currentDeviceIndex())
+        return;
     recording_->closeRecording();
     captureState_.frameDrawn = false;
     const bool running = capture_->SelectDevice(record);
