@@ -2,12 +2,14 @@
 // implement it, nothing above common/ knows which one runs.
 #pragma once
 
+#include "camera/camera_controls.h"
 #include "image/frame.h"
 
 #include <QString>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace quelmar {
@@ -25,7 +27,30 @@ struct CaptureFormat {
 struct CameraInfo {
     QString friendlyName; // what users call the camera (the V4L2 card name)
     QString displayName;  // bus info and node, unique per plugged camera
-    QString identity;     // compares equal for the same physical camera across enumerations
+    QString identity;     // the same physical camera across enumerations, re-plugs and restarts
+    QString location{};   // where it is open now (the V4L2 node); changes on re-plug
+};
+
+// Why a camera could not be opened, could not stream, or stopped streaming.
+enum class CameraFault {
+    None,
+    Busy,         // another program streams from it
+    NoBandwidth,  // the USB bus cannot carry this format
+    NoPermission, // the user may not open it
+    Gone,         // pulled out
+    Stalled,      // no frame came for several seconds
+    Failed,       // anything else
+};
+
+// The camera's own button and whether this program may read it.
+enum class ButtonAccess { None, Readable, NotPermitted };
+
+// Seconds per frame as a fraction, as cameras state it.
+struct FrameInterval {
+    int numerator = 0;
+    int denominator = 0;
+
+    bool operator==(const FrameInterval &) const = default;
 };
 
 // Called on the camera's capture thread for every frame. The frame is packed BGR24 and may
@@ -33,7 +58,8 @@ struct CameraInfo {
 using FrameCallback = std::function<void(FrameView frame, double sampleTime)>;
 // Called on the capture thread when the camera's own button is pressed.
 using ButtonCallback = std::function<void()>;
-// Called on the capture thread once when streaming ends by itself (camera pulled out).
+// Called on the capture thread once when streaming ends by itself (camera pulled out, stalled
+// or failing); fault() then says why.
 using StreamEndCallback = std::function<void()>;
 
 class Camera {
@@ -47,6 +73,19 @@ public:
     virtual CaptureFormat currentFormat() const = 0;
     // Whether the camera has a button of its own that can take stills.
     virtual bool hasButton() const = 0;
+    virtual ButtonAccess buttonAccess() const
+    {
+        return hasButton() ? ButtonAccess::Readable : ButtonAccess::None;
+    }
+    // Looks for the button again: it may appear after the video node, or become readable.
+    virtual ButtonAccess findButton() { return buttonAccess(); }
+
+    // Asks for a frame interval before streaming; the camera picks the nearest it offers.
+    // The interval in force, or nothing when the camera does not let the rate be set.
+    virtual std::optional<FrameInterval> setFrameInterval(FrameInterval) { return std::nullopt; }
+
+    // The picture properties; null when the camera offers none. Owned by the camera.
+    virtual CameraControls *controls() { return nullptr; }
 
     // Starts the capture thread; false when the camera refuses to stream.
     virtual bool start(FrameCallback onFrame, ButtonCallback onButton,
@@ -54,6 +93,8 @@ public:
     // Stops and joins the capture thread; no callback runs after it returns.
     virtual void stop() = 0;
     virtual bool isStreaming() const = 0;
+    // Why the last start() failed or the stream ended by itself; None while all is well.
+    virtual CameraFault fault() const { return CameraFault::None; }
 };
 
 // Lists and opens cameras of one kind.
@@ -62,6 +103,8 @@ public:
     virtual ~CameraBackend() = default;
     virtual std::vector<CameraInfo> enumerate() = 0;
     virtual std::unique_ptr<Camera> open(const CameraInfo &camera) = 0;
+    // Why the last enumerate() found no camera or the last open() failed, where known.
+    virtual CameraFault lastFault() const { return CameraFault::None; }
 };
 
 } // namespace quelmar

@@ -84,6 +84,12 @@ void SettingsIo::readUnits(StationSettings &s) const
     readDword(keys::units, QStringLiteral("decimal"), s.decimal);
 }
 
+void SettingsIo::readCamera(StationSettings &s) const
+{
+    if (const auto v = store_.readString(keys::station, QStringLiteral("Camera")))
+        s.camera = *v;
+}
+
 void SettingsIo::readAll(StationSettings &s) const
 {
     readFontColor(s);
@@ -96,6 +102,7 @@ void SettingsIo::readAll(StationSettings &s) const
     readStillSwitch(s);
     readImageFormat(s);
     readUnits(s);
+    readCamera(s);
 }
 
 void SettingsIo::writeFontColor(const StationSettings &s)
@@ -140,6 +147,11 @@ void SettingsIo::writeUnits(const StationSettings &s)
 {
     store_.writeString(keys::units, QStringLiteral("unit"), s.unit.left(kStoredUnitChars));
     store_.writeDword(keys::units, QStringLiteral("decimal"), s.decimal);
+}
+
+void SettingsIo::writeCamera(const StationSettings &s)
+{
+    store_.writeString(keys::station, QStringLiteral("Camera"), s.camera);
 }
 
 } // namespace quelmar::station

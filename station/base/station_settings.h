@@ -31,6 +31,8 @@ struct StationSettings {
     std::uint32_t imageFormat = 2; // 1 BMP, anything else JPEG
     QString unit = QStringLiteral("mm");
     std::uint32_t decimal = 3;
+    // The identity of the camera the user chose in the video settings; empty: none chosen.
+    QString camera{};
 
     bool stillsAsBmp() const { return imageFormat == 1; }
 };
@@ -54,6 +56,7 @@ public:
     void readStillSwitch(StationSettings &s) const;
     void readImageFormat(StationSettings &s) const;
     void readUnits(StationSettings &s) const; // unit and decimal together
+    void readCamera(StationSettings &s) const;
     // Everything the main window reads at start.
     void readAll(StationSettings &s) const;
 
@@ -66,6 +69,7 @@ public:
     void writeStillSwitch(const StationSettings &s);
     void writeImageFormat(const StationSettings &s);
     void writeUnits(const StationSettings &s);
+    void writeCamera(const StationSettings &s);
 
 private:
     void readDword(const QString &key, const QString &name, std::uint32_t &into) const;

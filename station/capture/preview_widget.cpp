@@ -71,7 +71,8 @@ void PreviewWidget::paintEvent(QPaintEvent *)
     p.setFont(messageFont());
     if (!statusText_.isEmpty()) {
         p.setPen(QColor(0, 255, 0));
-        p.drawText(rect(), Qt::AlignCenter, statusText_);
+        // Reasons for a camera that does not stream are longer than one line.
+        p.drawText(rect().adjusted(8, 0, -8, 0), Qt::AlignCenter | Qt::TextWordWrap, statusText_);
     }
     if (fullScreen_ && !escapeHint_.isEmpty()) {
         p.setPen(QColor(255, 0, 0));

@@ -2,6 +2,7 @@
 
 #include <QLoggingCategory>
 
+#include <algorithm>
 #include <cmath>
 
 Q_LOGGING_CATEGORY(lcCapture, "quelmar.station.capture", QtWarningMsg)
@@ -15,10 +16,28 @@ constexpr std::uint32_t fourcc(char a, char b, char c, char d)
     return std::uint32_t(a) | std::uint32_t(b) << 8 | std::uint32_t(c) << 16 |
            std::uint32_t(d) << 24;
 }
+
+PixelFormat otherFormat(PixelFormat format)
+{
+    return format == PixelFormat::Yuyv ? PixelFormat::Mjpg : PixelFormat::Yuyv;
+}
+
+bool offers(const std::vector<CaptureFormat> &formats, const CaptureFormat &format)
+{
+    return std::find(formats.begin(), formats.end(), format) != formats.end();
+}
+
+// A camera that is busy or short of bandwidth is the right camera at the wrong moment or
+// size: it is kept. Anything else makes way for the next camera.
+bool keepsCamera(CameraFault fault)
+{
+    return fault == CameraFault::Busy || fault == CameraFault::NoBandwidth;
+}
 } // namespace
 
 CVideoCapWnd::CVideoCapWnd(CameraBackend *backend, CaptureState &state, QString capConfigPath)
-    : backend_(backend), state_(state), capConfigPath_(std::move(capConfigPath))
+    : backend_(backend), state_(state), capConfigPath_(std::move(capConfigPath)),
+      stillGrabber_(state)
 {}
 
 CVideoCapWnd::~CVideoCapWnd()
@@ -34,6 +53,16 @@ int CVideoCapWnd::currentDeviceIndex() const
     return -1;
 }
 
+CameraControls *CVideoCapWnd::controls() const
+{
+    return camera_ ? camera_->controls() : nullptr;
+}
+
+ButtonAccess CVideoCapWnd::buttonAccess() const
+{
+    return camera_ ? camera_->buttonAccess() : ButtonAccess::None;
+}
+
 bool CVideoCapWnd::EnumerateDevices()
 {
     if (!backend_)
@@ -45,16 +74,24 @@ bool CVideoCapWnd::EnumerateDevices()
         fresh.push_back({false, info.displayName, info.friendlyName, info});
     }
     const int old = currentDeviceIndex();
-    if (old >= 0) {
-        for (DeviceRecord &r : fresh)
-            if (r.handle.identity == devices_[size_t(old)].handle.identity)
-                r.selected = true;
-    }
+    const QString kept = old >= 0 ? devices_[size_t(old)].handle.identity : QString();
+    const auto listed = [&](const QString &identity) {
+        return std::find_if(fresh.begin(), fresh.end(), [&](const DeviceRecord &r) {
+            return !identity.isEmpty() && r.handle.identity == identity;
+        });
+    };
+    auto chosen = listed(preferred_);
+    if (chosen == fresh.end())
+        chosen = listed(kept);
+    if (chosen == fresh.end() && !fresh.empty())
+        chosen = fresh.begin();
+    if (chosen != fresh.end())
+        chosen->selected = true;
     devices_ = std::move(fresh);
-    if (devices_.empty())
+    if (devices_.empty()) {
+        fault_ = backend_->lastFault();
         return false;
-    if (currentDeviceIndex() < 0)
-        devices_.front().selected = true;
+    }
     return true;
 }
 
@@ -67,6 +104,7 @@ bool CVideoCapWnd::BuildGraph()
         return true;
     camera_ = backend_->open(devices_[size_t(index)].handle);
     if (!camera_) {
+        fault_ = backend_->lastFault();
         ReleaseAll();
         return false;
     }
@@ -94,16 +132,32 @@ void CVideoCapWnd::fillConfigForSize(int width, int height, int bytesPerPixel)
     state_.captureHeight = height;
 }
 
-bool CVideoCapWnd::applyFormat()
+bool CVideoCapWnd::setSize(int width, int height)
 {
     const PixelFormat subtype = subtypeForClass();
-    config_.bmi.compression =
-        subtype == PixelFormat::Yuyv ? fourcc('Y', 'U', 'Y', '2') : fourcc('M', 'J', 'P', 'G');
     // A camera that does not offer the size in the class's format may offer it in the other.
-    return camera_->setFormat({config_.bmi.width, config_.bmi.height, subtype}) ||
-           camera_->setFormat(
-               {config_.bmi.width, config_.bmi.height,
-                subtype == PixelFormat::Yuyv ? PixelFormat::Mjpg : PixelFormat::Yuyv});
+    if (camera_->setFormat({width, height, subtype}) ||
+        camera_->setFormat({width, height, otherFormat(subtype)}))
+        return true;
+    // The driver granted another size: take that size in MJPG where the camera offers it,
+    // since YUYV at large sizes asks for more USB bandwidth than the bus may have.
+    const CaptureFormat granted = camera_->currentFormat();
+    const CaptureFormat compressed{granted.width, granted.height, PixelFormat::Mjpg};
+    if (granted.pixelFormat != PixelFormat::Mjpg && offers(camera_->formats(), compressed))
+        camera_->setFormat(compressed);
+    return false;
+}
+
+bool CVideoCapWnd::applyFormat()
+{
+    config_.bmi.compression = subtypeForClass() == PixelFormat::Yuyv ? fourcc('Y', 'U', 'Y', '2')
+                                                                     : fourcc('M', 'J', 'P', 'G');
+    const bool ok = setSize(config_.bmi.width, config_.bmi.height);
+    // The rate the station records at is the rate the camera should deliver.
+    const CaptureFormat now = camera_->currentFormat();
+    if (now.width > 0 && now.height > 0)
+        camera_->setFrameInterval({1, frameRateFor(now.width, now.height)});
+    return ok;
 }
 
 bool CVideoCapWnd::ConfigureFormat()
@@ -146,9 +200,25 @@ bool CVideoCapWnd::ConfigureFormat()
 
     // Every camera gets the continuous branch; the button branch only where a button exists.
     stillBranch_ = state_.stillSwitch == 1 && state_.sensorClass != 4 && camera_->hasButton();
-    stillGrabber_ = stillBranch_ ? std::make_unique<CStillGrabberCB>(state_) : nullptr;
     configured_ = true;
     return true;
+}
+
+bool CVideoCapWnd::startCamera(bool withCallbacks)
+{
+    if (!withCallbacks)
+        return camera_->start([](FrameView, double) {}, [] {});
+    CSampleGrabberCB *grabber = sampleGrabber_;
+    return camera_->start(
+        [grabber](FrameView frame, double t) {
+            if (grabber)
+                grabber->onFrame(frame, t);
+        },
+        [this] {
+            if (stillBranch_)
+                stillGrabber_.onButton();
+        },
+        onStreamEnd_);
 }
 
 bool CVideoCapWnd::Run()
@@ -159,22 +229,50 @@ bool CVideoCapWnd::Run()
         return false;
     // A still taken now must show this stream, not the last picture of the one before.
     state_.snapshot.clear();
-    CSampleGrabberCB *grabber = sampleGrabber_;
-    CStillGrabberCB *still = stillGrabber_.get();
-    const bool ok = camera_->start(
-        [grabber](FrameView frame, double t) {
-            if (grabber)
-                grabber->onFrame(frame, t);
-        },
-        [still] {
-            if (still)
-                still->onButton();
-        });
-    if (!ok)
+    smallerSize_.reset();
+    const bool ok = startCamera(true);
+    fault_ = ok ? CameraFault::None : camera_->fault();
+    if (!ok) {
         camera_->stop();
+        if (fault_ == CameraFault::None)
+            fault_ = CameraFault::Failed;
+        if (fault_ == CameraFault::NoBandwidth)
+            smallerSize_ = findWorkingSmallerSize();
+    }
     // A refused run still counts as running, so a later stop and run retries it.
     running_ = true;
     return ok;
+}
+
+std::optional<QSize> CVideoCapWnd::findWorkingSmallerSize()
+{
+    const int area = state_.captureWidth * state_.captureHeight;
+    std::vector<CaptureSize> smaller;
+    for (const CaptureSize &s : sizes_)
+        if (s.width * s.height < area)
+            smaller.push_back(s);
+    std::stable_sort(smaller.begin(), smaller.end(),
+                     [](const CaptureSize &a, const CaptureSize &b) {
+                         return a.width * a.height > b.width * b.height;
+                     });
+    std::optional<QSize> found;
+    for (const CaptureSize &s : smaller) {
+        setSize(s.width, s.height);
+        const CaptureFormat now = camera_->currentFormat();
+        if (now.width * now.height >= area)
+            continue;
+        if (startCamera(false)) {
+            camera_->stop();
+            found = QSize(now.width, now.height);
+            break;
+        }
+        camera_->stop();
+        if (camera_->fault() != CameraFault::NoBandwidth)
+            break;
+    }
+    // Back to the size asked for: the user decides.
+    applyFormat();
+    return found;
 }
 
 void CVideoCapWnd::Stop()
@@ -188,8 +286,64 @@ void CVideoCapWnd::ReleaseAll()
 {
     Stop();
     configured_ = false;
-    stillGrabber_.reset();
+    stillBranch_ = false;
     camera_.reset();
+}
+
+bool CVideoCapWnd::buildConfigureRun()
+{
+    if (!BuildGraph())
+        return false;
+    if (!ConfigureFormat()) {
+        fault_ = CameraFault::Failed;
+        return false;
+    }
+    return Run();
+}
+
+void CVideoCapWnd::select(int index)
+{
+    for (DeviceRecord &r : devices_)
+        r.selected = false;
+    devices_[size_t(index)].selected = true;
+}
+
+CVideoCapWnd::StartOutcome CVideoCapWnd::StartCapture()
+{
+    fault_ = CameraFault::None;
+    if (!EnumerateDevices())
+        return StartOutcome::NoCamera;
+    const int first = currentDeviceIndex();
+    std::optional<CameraFault> firstFault;
+    for (int tried = 0; tried < int(devices_.size()); ++tried) {
+        const int index = (first + tried) % int(devices_.size());
+        select(index);
+        if (buildConfigureRun())
+            return StartOutcome::Running;
+        if (camera_ && keepsCamera(fault_))
+            return StartOutcome::RunRefused;
+        qCInfo(lcCapture) << devices_[size_t(index)].displayName << "is not usable";
+        if (!firstFault)
+            firstFault = fault_;
+        ReleaseAll();
+    }
+    select(first);
+    fault_ = firstFault.value_or(CameraFault::None);
+    return StartOutcome::NoCamera;
+}
+
+bool CVideoCapWnd::KeepsStreamAcrossRecheck()
+{
+    const int old = currentDeviceIndex();
+    if (!camera_ || old < 0 || camera_->fault() != CameraFault::None ||
+        (running_ && !camera_->isStreaming()))
+        return false;
+    const QString identity = devices_[size_t(old)].handle.identity;
+    if (!EnumerateDevices())
+        return false;
+    const int now = currentDeviceIndex();
+    // The selection follows the preferred camera: it differs when that one came back.
+    return now >= 0 && devices_[size_t(now)].handle.identity == identity;
 }
 
 bool CVideoCapWnd::SetCaptureSize(int width, int height)
@@ -227,16 +381,21 @@ bool CVideoCapWnd::SelectDevice(int index)
     if (index < 0 || index >= int(devices_.size()) || index == currentDeviceIndex())
         return false;
     ReleaseAll();
-    for (DeviceRecord &r : devices_)
-        r.selected = false;
-    devices_[size_t(index)].selected = true;
-    return BuildGraph() && ConfigureFormat() && Run();
+    select(index);
+    return buildConfigureRun();
 }
 
 void CVideoCapWnd::Restart()
 {
     Stop();
     Run();
+}
+
+void CVideoCapWnd::FindButton()
+{
+    if (!camera_ || camera_->findButton() != ButtonAccess::Readable)
+        return;
+    stillBranch_ = state_.stillSwitch == 1 && state_.sensorClass != 4 && camera_->hasButton();
 }
 
 } // namespace quelmar::station

@@ -10,6 +10,7 @@
 
 #include "capture/capture_sizes.h"
 
+#include <camera/multi_backend.h>
 #include <camera/synthetic/synthetic_camera.h>
 #include <camera/v4l2/udev_device_monitor.h>
 #include <camera/v4l2/v4l2_backend.h>
@@ -28,7 +29,10 @@ struct CScopeDeskApp::Parts {
     CompanionPlayer player;
     XdgEmailHandOver mail;
     DefaultPrinter printer;
+    std::unique_ptr<CameraBackend> demo;
+    std::unique_ptr<CameraBackend> v4l2;
     std::unique_ptr<CameraBackend> cameras;
+    std::unique_ptr<DeviceMonitor> demoMonitor;
     std::unique_ptr<DeviceMonitor> monitor;
 };
 
@@ -41,15 +45,21 @@ int CScopeDeskApp::run(const ScopeDeskOptions &options)
     QElapsedTimer sinceStart;
     sinceStart.start();
 
+    parts_->monitor = std::make_unique<UdevDeviceMonitor>();
     if (options.demoCamera) {
+        // The demo camera comes first; the real cameras stay in the list to choose from.
         SyntheticCameraOptions options;
         options.framesPerSecond = [](int w, int h) { return frameRateFor(w, h); };
         auto hub = std::make_shared<SyntheticCameraHub>(std::move(options));
-        parts_->cameras = std::make_unique<SyntheticBackend>(hub);
-        parts_->monitor = std::make_unique<SyntheticDeviceMonitor>(hub);
+        parts_->demo = std::make_unique<SyntheticBackend>(hub);
+        parts_->v4l2 = std::make_unique<V4l2Backend>();
+        parts_->cameras = std::make_unique<MultiBackend>(
+            std::vector<CameraBackend *>{parts_->demo.get(), parts_->v4l2.get()});
+        parts_->demoMonitor = std::make_unique<SyntheticDeviceMonitor>(hub);
+        QObject::connect(parts_->demoMonitor.get(), &DeviceMonitor::deviceChanged,
+                         parts_->monitor.get(), &DeviceMonitor::deviceChanged);
     } else {
         parts_->cameras = std::make_unique<V4l2Backend>();
-        parts_->monitor = std::make_unique<UdevDeviceMonitor>();
     }
 
     StationServices services;

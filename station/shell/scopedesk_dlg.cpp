@@ -3,7 +3,9 @@
 #include "base/command_ids.h"
 #include "base/prompt.h"
 #include "base/station_paths.h"
+#include "capture/camera_chip.h"
 #include "capture/capture_sizes.h"
+#include "capture/chip_snapshot_button.h"
 #include "capture/preview_widget.h"
 #include "capture/sample_grabber_cb.h"
 #include "capture/still_capture.h"
@@ -103,6 +105,7 @@ CScopeDeskDlg::CScopeDeskDlg(StationServices services, QWidget *parent)
     if (services_.deviceMonitor)
         connect(services_.deviceMonitor, &DeviceMonitor::deviceChanged, debouncer_,
                 &DeviceChangeDebouncer::notice);
+    wireCamera();
 
     showCaptureOutcome(startCapture());
     magnification_->setText(QStringLiteral("60"));
@@ -226,8 +229,7 @@ bool CScopeDeskDlg::isRecordDown() const
 
 void CScopeDeskDlg::rebuildMenus()
 {
-    buildMainMenu(menuBar(), language_,
-                  {sensorClass_, settings_.stillSwitch == 1, currentLanguage_},
+    buildMainMenu(menuBar(), language_, {sensorClass_, snapshotMenuOn(), currentLanguage_},
                   [this](int id) { onCommand(id); });
     if (liveToolMenu_)
         liveToolMenu_->deleteLater();
@@ -245,62 +247,12 @@ void CScopeDeskDlg::refreshToolTips()
     }
 }
 
-bool CScopeDeskDlg::startCapture()
-{
-    if (!services_.cameras)
-        return false;
-    if (!capture_) {
-        capture_ = std::make_unique<CVideoCapWnd>(services_.cameras, captureState_,
-                                                  StationPaths::capConfigFile());
-        capture_->setFrameCallback(grabber_.get());
-    }
-    const bool ok = capture_->EnumerateDevices() && capture_->BuildGraph() &&
-                    capture_->ConfigureFormat() && capture_->Run();
-    if (!ok)
-        capture_->ReleaseAll();
-    sensorClass_ = captureState_.sensorClass;
-    captureSize_ = QSize(captureState_.captureWidth, captureState_.captureHeight);
-    return ok;
-}
-
-void CScopeDeskDlg::showCaptureOutcome(bool ok)
-{
-    connected_ = ok;
-    const std::initializer_list<int> captureControls = {cmd::Preview, cmd::TakePicture,
-                                                        cmd::TakeVideo, cmd::TimeLapse};
-    for (const int id : captureControls)
-        button(id)->setEnabled(ok);
-    if (ok) {
-        button(cmd::Preview)->setCheckedFlag(true);
-        preview_->setStatusText({});
-    } else {
-        button(cmd::Preview)->setCheckedFlag(false);
-        button(cmd::TakeVideo)->setCheckedFlag(false);
-        preview_->setStatusText(
-            language_.text(QStringLiteral("ConnectMsg"),
-                           QStringLiteral("Please connect Quelmar Digital Microscope")));
-    }
-    rebuildMenus();
-    updateCaptureSizeLabel();
-}
-
 void CScopeDeskDlg::updateCaptureSizeLabel()
 {
     captureSizeLabel_->setText(
         preview_->statusText().isEmpty() && captureSize_.isValid()
             ? QStringLiteral("%1*%2").arg(captureSize_.width()).arg(captureSize_.height())
             : QString());
-}
-
-void CScopeDeskDlg::recheckDevices()
-{
-    ++recheckCount_;
-    recording_->closeRecording();
-    captureState_.frameDrawn = false;
-    if (capture_)
-        capture_->ReleaseAll();
-    showCaptureOutcome(startCapture());
-    preview_->update();
 }
 
 void CScopeDeskDlg::warn(const QString &key, const QString &fallback)
@@ -345,13 +297,10 @@ void CScopeDeskDlg::onCommand(int id)
         break;
     }
     case cmd::SnapshotSwitch:
-        settings_.stillSwitch = settings_.stillSwitch == 1 ? 0 : 1;
-        if (capture_ && connected_)
-            capture_->SetStillSwitch(int(settings_.stillSwitch));
-        else
-            captureState_.stillSwitch = int(settings_.stillSwitch);
-        settingsIo_.writeStillSwitch(settings_);
-        rebuildMenus();
+        onSnapshotCommand();
+        break;
+    case cmd::VideoSetting:
+        openVideoSettings();
         break;
     case cmd::HorizontalMirror:
     case cmd::VerticalMirror:
@@ -419,6 +368,7 @@ void CScopeDeskDlg::togglePreview()
         recording_->closeRecording();
         preview->setCheckedFlag(true);
         capture_->Run();
+        showRunFault();
     }
     refreshToolTips();
 }
@@ -438,7 +388,7 @@ QString CScopeDeskDlg::magnificationText() const
     return magnification_->text();
 }
 
-void CScopeDeskDlg::onStillMessage(bool fromButton)
+void CScopeDeskDlg::onStillMessage(bool /*fromButton*/)
 {
     Frame frame;
     if (captureState_.snapshot.copyTo(frame)) {
@@ -461,21 +411,12 @@ void CScopeDeskDlg::onStillMessage(bool fromButton)
         } else
             reportStillFailure(*services_.prompt, language_, messageTitle_, result);
     }
-    if ((captureState_.recording || fromButton) && capture_)
+    // Only a recording restarts the stream: a still from the camera's button needs no restart
+    // here, and one would freeze the picture and run the exposure again on every press.
+    if (captureState_.recording && capture_) {
         capture_->Restart();
-}
-
-bool CScopeDeskDlg::setCaptureSize(QSize size)
-{
-    if (!capture_ || !connected_)
-        return false;
-    // A recording holds frames of one size only.
-    recording_->closeRecording();
-    const bool ok = capture_->SetCaptureSize(size.width(), size.height());
-    captureSize_ = QSize(captureState_.captureWidth, captureState_.captureHeight);
-    updateCaptureSizeLabel();
-    preview_->update();
-    return ok;
+        showRunFault();
+    }
 }
 
 void CScopeDeskDlg::onImageOperation(int id)
@@ -568,6 +509,7 @@ void CScopeDeskDlg::releaseAll()
     if (released_)
         return;
     released_ = true;
+    chipButton_->turnOff();
     recording_->closeRecording();
     if (capture_)
         capture_->ReleaseAll();

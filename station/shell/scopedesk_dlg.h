@@ -12,18 +12,22 @@
 
 #include <QMainWindow>
 #include <QMutex>
+#include <QPointer>
 
 #include <map>
 #include <memory>
 
 class QComboBox;
 class QLabel;
+class QTimer;
 class QLineEdit;
 class QMenu;
 
 namespace quelmar::station {
 
 class CalibrationFile;
+class CameraChip;
+class ChipSnapshotButton;
 class CBitmapCheckButton;
 class CSampleGrabberCB;
 class CVideoCapWnd;
@@ -37,6 +41,7 @@ class MediaLibrary;
 class MeasureScale;
 class PreviewWidget;
 class QtTranslations;
+class CVideoSettingDlg;
 class VideoRecording;
 
 class CScopeDeskDlg : public QMainWindow {
@@ -71,6 +76,8 @@ public:
     MeasureScale &measureScale() { return *measureScale_; }
     VideoRecording &recording() { return *recording_; }
     LiveMeasure &liveMeasure() { return *live_; }
+    ChipSnapshotButton &chipButton() { return *chipButton_; }
+    CameraChip &cameraChip() { return *chip_; }
 
     void enterFullScreen();
     void leaveFullScreen();
@@ -89,8 +96,18 @@ private:
     void buildToolButtons();
     void rebuildMenus();
     void refreshToolTips();
+    // The camera: starting, re-checking, faults, the video settings and the snapshot item
+    // (scopedesk_camera.cpp).
+    void wireCamera();
     bool startCapture();
     void showCaptureOutcome(bool ok);
+    void rebuildCapture();
+    void showRunFault();
+    QString captureFaultText() const;
+    void openVideoSettings();
+    void chooseCamera(int record);
+    void onSnapshotCommand();
+    bool snapshotMenuOn() const;
     void updateCaptureSizeLabel();
     void onHotKey(int key);
     void changeLanguage(int command);
@@ -152,8 +169,13 @@ private:
     std::unique_ptr<LiveMouseRouter> liveMouse_; // gone before live_
     std::unique_ptr<ImageOperations> operations_;
     std::unique_ptr<CSampleGrabberCB> grabber_;
-    std::unique_ptr<VideoRecording> recording_; // closed after the capture has stopped
-    std::unique_ptr<CVideoCapWnd> capture_;     // declared last: stopped first on destruction
+    std::unique_ptr<VideoRecording> recording_;  // closed after the capture has stopped
+    std::unique_ptr<CameraChip> chip_;           // the class-4 camera's register library
+    ChipSnapshotButton *chipButton_ = nullptr;   // child; polls chip_ while the switch is on
+    QPointer<CVideoSettingDlg> videoSettingDlg_; // while open: refilled after device changes
+    QTimer *busyRetry_ = nullptr;                // child; tries a busy camera again
+    QString faultText_;                          // the camera's fault as last shown
+    std::unique_ptr<CVideoCapWnd> capture_;      // declared last: stopped first on destruction
 };
 
 } // namespace quelmar::station

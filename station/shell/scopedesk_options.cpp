@@ -10,8 +10,8 @@ parseScopeDeskCommandLine(const QStringList &arguments)
     cli::CommandLine line(QStringLiteral("scopedesk"),
                           QStringLiteral("ScopeDesk: live view, stills, videos and measurement "
                                          "for USB microscope cameras."));
-    line.addOption({demoCamera, QStringLiteral("Use the built-in demo camera instead of the "
-                                               "connected video devices.")});
+    line.addOption({demoCamera, QStringLiteral("Start with the built-in demo camera; the "
+                                               "connected video devices stay in Video Setting.")});
     line.addOption({exitWhenShown, QStringLiteral("Print how long the main window took to show, "
                                                   "then quit (for start-up measurements).")});
     line.addNote(QStringLiteral(

@@ -2,6 +2,8 @@
 // in the program, test doubles in tests.
 #pragma once
 
+#include <QStringList>
+
 namespace quelmar {
 class CameraBackend;
 class DeviceMonitor;
@@ -23,6 +25,9 @@ struct StationServices {
     VideoPlayer *player = nullptr;          // may be null: videos are not played
     MailHandOver *mail = nullptr;           // may be null: no mail system
     Printer *printer = nullptr;             // may be null: no printer
+    // Where the camera chip library is looked for; empty: the library search path and the
+    // installation's library directory.
+    QStringList chipLibraryPaths{};
 };
 
 } // namespace quelmar::station

@@ -16,7 +16,7 @@
 namespace quelmar::test {
 
 struct DemoStation {
-    explicit DemoStation(SyntheticCameraOptions camera = {})
+    explicit DemoStation(SyntheticCameraOptions camera = {}, QStringList chipLibraryPaths = {})
         : hub(std::make_shared<SyntheticCameraHub>(std::move(camera)))
     {
         qputenv("SCOPEDESK_SHARE_DIR", home.path().toLocal8Bit());
@@ -25,8 +25,9 @@ struct DemoStation {
         config.bmi.width = 640;
         config.bmi.height = 480;
         station::writeCapConfig(station::StationPaths::capConfigFile(), config);
-        window = std::make_unique<station::CScopeDeskDlg>(
-            station::StationServices{&prompt, &sound, &monitor, &backend});
+        station::StationServices services{&prompt, &sound, &monitor, &backend};
+        services.chipLibraryPaths = std::move(chipLibraryPaths);
+        window = std::make_unique<station::CScopeDeskDlg>(services);
     }
 
     TempHome home;

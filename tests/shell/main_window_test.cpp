@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -278,10 +279,26 @@ TEST_F(MainWindowTest, BurstOfDeviceNoticesLeadsToOneRecheck)
     EXPECT_EQ(window->recheckCount(), 1);
     EXPECT_FALSE(debouncer->isPending()) << "no second re-check is waiting";
 
+    // One camera plugged in: its capture node, its metadata node, its button, change events.
+    QElapsedTimer settling;
+    settling.start();
+    for (const DeviceChange change :
+         {DeviceChange::Arrived, DeviceChange::Arrived, DeviceChange::Arrived,
+          DeviceChange::TreeChanged, DeviceChange::Arrived})
+        Q_EMIT monitor.deviceChanged(change);
+    ASSERT_TRUE(spy.wait(3000));
+    EXPECT_EQ(window->recheckCount(), 2) << "one plug, one re-check";
+    // Timers may fire a little early; far later than an arrival's wait is what counts.
+    EXPECT_GE(settling.elapsed(), 2 * DeviceChangeDebouncer::kArrivalMs)
+        << "an arrival does not cut short the wait for the burst";
+    EXPECT_FALSE(debouncer->isPending());
+
+    // A removal alone is checked soon, without the second's wait.
+    settling.restart();
     Q_EMIT monitor.deviceChanged(DeviceChange::Removed);
-    EXPECT_EQ(window->recheckCount(), 2) << "removal re-checks at once";
-    Q_EMIT monitor.deviceChanged(DeviceChange::Arrived);
+    ASSERT_TRUE(spy.wait(3000));
     EXPECT_EQ(window->recheckCount(), 3);
+    EXPECT_LT(settling.elapsed(), DeviceChangeDebouncer::kTreeChangedMs);
     EXPECT_FALSE(window->isConnected());
 }
 

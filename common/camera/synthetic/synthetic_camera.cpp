@@ -3,8 +3,8 @@
 #include <QMetaObject>
 #include <QPainter>
 #include <QPainterPath>
-#include <QRandomGenerator>
 #include <QRadialGradient>
+#include <QRandomGenerator>
 
 #include <chrono>
 #include <cmath>
@@ -16,7 +16,8 @@ namespace {
 
 CameraInfo demoInfo(const SyntheticCameraOptions &o)
 {
-    return {o.friendlyName, QStringLiteral("demo:0 /dev/demo0"), QStringLiteral("demo:0")};
+    return {o.friendlyName, QStringLiteral("demo:0 /dev/demo0"), QStringLiteral("demo:0"),
+            QStringLiteral("demo:0")};
 }
 
 int defaultFramesPerSecond(int width, int height)
@@ -32,10 +33,10 @@ std::vector<CaptureFormat> SyntheticCameraOptions::defaultFormats()
 {
     using PF = PixelFormat;
     return {
-        {640, 480, PF::Yuyv},    {640, 480, PF::Mjpg},    {800, 600, PF::Yuyv},
-        {1024, 768, PF::Mjpg},   {1280, 960, PF::Yuyv},   {1280, 960, PF::Mjpg},
-        {1600, 1200, PF::Mjpg},  {2048, 1536, PF::Mjpg},  {2592, 1944, PF::Yuyv},
-        {2592, 1944, PF::Mjpg},  {320, 240, PF::Yuyv},    {160, 120, PF::Yuyv},
+        {640, 480, PF::Yuyv},   {640, 480, PF::Mjpg},   {800, 600, PF::Yuyv},
+        {1024, 768, PF::Mjpg},  {1280, 960, PF::Yuyv},  {1280, 960, PF::Mjpg},
+        {1600, 1200, PF::Mjpg}, {2048, 1536, PF::Mjpg}, {2592, 1944, PF::Yuyv},
+        {2592, 1944, PF::Mjpg}, {320, 240, PF::Yuyv},   {160, 120, PF::Yuyv},
     };
 }
 
@@ -136,13 +137,28 @@ bool SyntheticCamera::setFormat(const CaptureFormat &format)
     return false;
 }
 
+ButtonAccess SyntheticCamera::buttonAccess() const
+{
+    if (!hub_->options().hasButton)
+        return ButtonAccess::None;
+    return hub_->options().buttonReadable ? ButtonAccess::Readable : ButtonAccess::NotPermitted;
+}
+
 bool SyntheticCamera::start(FrameCallback onFrame, ButtonCallback onButton, StreamEndCallback onEnd)
 {
     if (streaming_)
         return true;
-    if (!hub_->isPlugged())
+    if (!hub_->isPlugged()) {
+        fault_ = CameraFault::Gone;
         return false;
+    }
     stop();
+    const auto &refuse = hub_->options().refuseStart;
+    fault_ = refuse ? refuse(format_) : CameraFault::None;
+    if (fault_ != CameraFault::None)
+        return false;
+    hub_->takeFailure(); // a failure asked for while nothing streamed is not this stream's
+    hub_->countStart();
     {
         std::lock_guard lock(stopMutex_);
         stopRequested_ = false;
@@ -167,26 +183,49 @@ void SyntheticCamera::stop()
 
 void SyntheticCamera::run(FrameCallback onFrame, ButtonCallback onButton, StreamEndCallback onEnd)
 {
+    bool endedByItself = false;
+    try {
+        endedByItself = !produce(onFrame, onButton);
+    } catch (...) {
+        // What a failing hook does to a real camera's stream: it ends, the program goes on.
+        fault_ = CameraFault::Failed;
+        endedByItself = true;
+    }
+    streaming_ = false;
+    if (endedByItself && onEnd) {
+        try {
+            onEnd();
+        } catch (...) {
+        }
+    }
+}
+
+bool SyntheticCamera::produce(const FrameCallback &onFrame, const ButtonCallback &onButton)
+{
     const int w = format_.width;
     const int h = format_.height;
     // The specimen is rendered once per stream; frames pan across it so nothing allocates
     // per frame.
     const QImage specimen = renderSpecimen(w + w / 2, h + h / 2);
     Frame frame(w, h);
-    const auto interval = std::chrono::microseconds(1000000 / hub_->options().framesPerSecond(w, h));
+    PictureAdjuster adjuster;
+    const auto interval =
+        std::chrono::microseconds(1000000 / hub_->options().framesPerSecond(w, h));
     auto next = std::chrono::steady_clock::now();
     const auto t0 = next;
     for (std::uint64_t n = 0;; ++n) {
         {
             std::unique_lock lock(stopMutex_);
             if (stopWake_.wait_until(lock, next, [this] { return stopRequested_; }))
-                break;
+                return true;
         }
         if (!hub_->isPlugged()) {
-            streaming_ = false;
-            if (onEnd)
-                onEnd();
-            return;
+            fault_ = CameraFault::Gone;
+            return false;
+        }
+        if (hub_->takeFailure()) {
+            fault_ = CameraFault::Failed;
+            return false;
         }
         // Drift on a slow ellipse, as a specimen does on a stage that someone touches.
         const double t = double(n) / 40.0;
@@ -204,7 +243,10 @@ void SyntheticCamera::run(FrameCallback onFrame, ButtonCallback onButton, Stream
                 dst += 3;
             }
         }
-        for (int presses = hub_->takeButtonPresses(); presses > 0 && onButton; --presses)
+        adjuster.apply(hub_->controls().snapshot(), frame.view());
+        // A button the user may not read delivers nothing.
+        const int presses = hub_->takeButtonPresses();
+        for (int press = hasButton() ? presses : 0; press > 0 && onButton; --press)
             onButton();
         const double sampleTime =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
@@ -236,7 +278,8 @@ SyntheticDeviceMonitor::SyntheticDeviceMonitor(std::shared_ptr<SyntheticCameraHu
     : DeviceMonitor(parent), hub_(std::move(hub))
 {
     hub_->onPlugChange = [this] {
-        const DeviceChange change = hub_->isPlugged() ? DeviceChange::Arrived : DeviceChange::Removed;
+        const DeviceChange change =
+            hub_->isPlugged() ? DeviceChange::Arrived : DeviceChange::Removed;
         QMetaObject::invokeMethod(
             this, [this, change] { Q_EMIT deviceChanged(change); }, Qt::QueuedConnection);
     };

@@ -135,8 +135,11 @@ bool reportsCameraKey(int inputFd)
     return ((keys[KEY_CAMERA / bitsPerWord] >> (KEY_CAMERA % bitsPerWord)) & 1UL) != 0;
 }
 
-UniqueFd openCameraButton(int videoFd)
+UniqueFd openCameraButton(int videoFd, ButtonAccess *access)
 {
+    ButtonAccess ignored = ButtonAccess::None;
+    ButtonAccess &found = access != nullptr ? *access : ignored;
+    found = ButtonAccess::None;
     struct stat status {};
     if (fstat(videoFd, &status) != 0 || !S_ISCHR(status.st_mode))
         return {};
@@ -157,12 +160,16 @@ UniqueFd openCameraButton(int videoFd)
     for (const std::string &node : buttonCandidates(usbPath, inputsUnder(context.get(), usb))) {
         UniqueFd input(::open(node.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
         if (!input) {
+            const int error = errno;
             qCDebug(lcV4l2) << "cannot open camera button" << node.c_str()
-                            << qt_error_string(errno);
+                            << qt_error_string(error);
+            if (error == EACCES || error == EPERM)
+                found = ButtonAccess::NotPermitted;
             continue;
         }
         if (reportsCameraKey(input.get())) {
             qCDebug(lcV4l2) << "camera button" << node.c_str();
+            found = ButtonAccess::Readable;
             return input;
         }
     }

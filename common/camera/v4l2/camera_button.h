@@ -3,6 +3,7 @@
 // logic over InputCandidate records, so tests can drive it without hardware.
 #pragma once
 
+#include "camera/camera.h"
 #include "camera/v4l2/linux_handles.h"
 
 #include <linux/input.h>
@@ -42,7 +43,8 @@ int cameraButtonPresses(std::span<const input_event> events);
 bool reportsCameraKey(int inputFd);
 
 // Opens (read-only, non-blocking) the button of the camera behind the open video node
-// `videoFd`. Invalid when the camera has none, udev is unavailable or opening is not allowed.
-UniqueFd openCameraButton(int videoFd);
+// `videoFd`. Invalid when the camera has none, udev is unavailable or opening is not allowed;
+// `access` then tells a button the user may not read (no udev rule gives access) from none.
+UniqueFd openCameraButton(int videoFd, ButtonAccess *access = nullptr);
 
 } // namespace quelmar::v4l2

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <exception>
 
 #include <poll.h>
 
@@ -19,9 +20,9 @@ StreamHealth::Verdict StreamHealth::failed(int error)
         return Verdict::KeepGoing; // nothing ready yet; not a failure
     case ENODEV:
     case ENXIO:
-    case EIO:
-    case EPIPE:
         return Verdict::Gone;
+    case EPIPE:
+        return Verdict::GaveUp; // the queue was stopped: no further frame comes
     default:
         return ++consecutiveErrors_ >= maxConsecutiveErrors ? Verdict::GaveUp : Verdict::KeepGoing;
     }
@@ -53,38 +54,95 @@ CaptureLoop::CaptureLoop(Device device, std::span<const MappedRegion> buffers,
 CaptureLoop::Exit CaptureLoop::run(const FrameCallback &onFrame, const ButtonCallback &onButton,
                                    const timespec &start)
 {
+    fault_ = CameraFault::None;
+    try {
+        return watch(onFrame, onButton, start);
+    } catch (const std::exception &error) {
+        qCWarning(lcV4l2) << "the capture thread failed:" << error.what();
+    } catch (...) {
+        qCWarning(lcV4l2) << "the capture thread failed";
+    }
+    return end(CameraFault::Failed);
+}
+
+CaptureLoop::Exit CaptureLoop::end(CameraFault fault)
+{
+    fault_ = fault;
+    return Exit::Ended;
+}
+
+namespace {
+
+int millisecondsBetween(const timespec &from, const timespec &to)
+{
+    const double seconds =
+        double(to.tv_sec - from.tv_sec) + double(to.tv_nsec - from.tv_nsec) * 1e-9;
+    return int(std::clamp(seconds * 1000.0, 0.0, 1e9));
+}
+
+} // namespace
+
+CaptureLoop::Exit CaptureLoop::watch(const FrameCallback &onFrame, const ButtonCallback &onButton,
+                                     const timespec &start)
+{
     enum { Wake, Video, Button };
+    // poll() skips entries with a negative descriptor: the button's slot stays in the set.
     std::array<pollfd, 3> watched{
-        {{device_.wakeFd, POLLIN, 0}, {device_.videoFd, POLLIN, 0}, {device_.buttonFd, POLLIN, 0}}};
-    nfds_t watchedCount = device_.buttonFd >= 0 ? 3 : 2;
+        {{device_.wakeFd, POLLIN, 0}, {device_.videoFd, POLLIN, 0}, {-1, POLLIN, 0}}};
+    int button = -1;
+    bool buttonGone = false;
+    timespec lastFrame = monotonicNow();
 
     for (;;) {
-        if (::poll(watched.data(), watchedCount, -1) < 0) {
+        const int current = device_.lateButtonFd ? device_.lateButtonFd->load() : device_.buttonFd;
+        if (current != button) {
+            button = current;
+            buttonGone = false;
+        }
+        watched[Button].fd = buttonGone ? -1 : button;
+
+        int timeout = -1;
+        if (device_.stallTimeoutMs >= 0) {
+            timeout = device_.stallTimeoutMs - millisecondsBetween(lastFrame, monotonicNow());
+            if (timeout <= 0) {
+                qCWarning(lcV4l2) << "no frame for" << device_.stallTimeoutMs << "ms";
+                return end(CameraFault::Stalled);
+            }
+        }
+        const int ready = ::poll(watched.data(), watched.size(), timeout);
+        if (ready < 0) {
             if (errno == EINTR)
                 continue;
             qCWarning(lcV4l2) << "poll failed" << qt_error_string(errno);
-            return Exit::Ended;
+            return end(CameraFault::Failed);
         }
         if (watched[Wake].revents != 0 || stopRequested_)
             return Exit::Stopped;
         // Presses come first: a press just before the camera goes is still a still.
-        if (watchedCount == 3 && !readButton(onButton, watched[Button].revents))
-            watchedCount = 2;
+        if (watched[Button].fd >= 0 && !readButton(button, onButton, watched[Button].revents))
+            buttonGone = true;
         const short video = watched[Video].revents;
         if ((video & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
             qCDebug(lcV4l2) << "the camera stopped delivering frames";
-            return Exit::Ended;
+            return end(CameraFault::Gone);
         }
-        if ((video & POLLIN) != 0) {
-            if (takeFrame(onFrame, start) != StreamHealth::Verdict::KeepGoing || queued_ == 0) {
-                qCDebug(lcV4l2) << "the stream ended";
-                return Exit::Ended;
-            }
+        if ((video & POLLIN) == 0)
+            continue;
+        bool delivered = false;
+        const StreamHealth::Verdict verdict = takeFrame(onFrame, start, delivered);
+        if (delivered)
+            lastFrame = monotonicNow();
+        if (verdict == StreamHealth::Verdict::Gone)
+            return end(CameraFault::Gone);
+        if (verdict == StreamHealth::Verdict::GaveUp || queued_ == 0) {
+            qCDebug(lcV4l2) << "the stream ended";
+            return end(CameraFault::Failed);
         }
     }
 }
 
-StreamHealth::Verdict CaptureLoop::takeFrame(const FrameCallback &onFrame, const timespec &start)
+StreamHealth::Verdict CaptureLoop::takeFrame(const FrameCallback &onFrame, const timespec &start,
+                                             bool &delivered)
 {
     v4l2_buffer buffer{};
     buffer.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
@@ -105,7 +163,10 @@ StreamHealth::Verdict CaptureLoop::takeFrame(const FrameCallback &onFrame, const
         const std::size_t used = std::min<std::size_t>(buffer.bytesused, region.size());
         if (!converter_.convert({region.data(), used})) {
             qCDebug(lcV4l2) << "skipped a frame:" << converter_.lastError().c_str();
-        } else if (onFrame && !stopRequested_) {
+        } else {
+            delivered = true;
+        }
+        if (delivered && onFrame && !stopRequested_) {
             const bool monotonic =
                 (buffer.flags & V4L2_BUF_FLAG_TIMESTAMP_MASK) == V4L2_BUF_FLAG_TIMESTAMP_MONOTONIC;
             onFrame(converter_.picture(),
@@ -123,13 +184,13 @@ StreamHealth::Verdict CaptureLoop::takeFrame(const FrameCallback &onFrame, const
     return StreamHealth::Verdict::KeepGoing;
 }
 
-bool CaptureLoop::readButton(const ButtonCallback &onButton, short revents)
+bool CaptureLoop::readButton(int buttonFd, const ButtonCallback &onButton, short revents)
 {
     if ((revents & POLLIN) == 0)
         return (revents & (POLLERR | POLLHUP | POLLNVAL)) == 0;
     std::array<input_event, 16> events{};
     for (;;) {
-        const ssize_t bytes = ::read(device_.buttonFd, events.data(), sizeof(events));
+        const ssize_t bytes = ::read(buttonFd, events.data(), sizeof(events));
         if (bytes < 0 && errno == EINTR)
             continue;
         if (bytes < 0)

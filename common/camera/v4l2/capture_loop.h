@@ -1,7 +1,7 @@
 // The capture thread's work: wait for frames, button presses and the stop signal; dequeue,
-// convert, deliver and requeue every frame; tell a device that is gone from one that was
-// stopped. It reaches the device through an ioctl callable and plain file descriptors, so
-// tests can play a camera that delivers, stumbles or disappears.
+// convert, deliver and requeue every frame; tell a device that is gone, stalled or failing
+// from one that was stopped. It reaches the device through an ioctl callable and plain file
+// descriptors, so tests can play a camera that delivers, stumbles, stalls or disappears.
 #pragma once
 
 #include "camera/camera.h"
@@ -24,7 +24,8 @@ public:
     static constexpr int maxConsecutiveErrors = 8;
 
     void succeeded() { consecutiveErrors_ = 0; }
-    // After a VIDIOC_DQBUF or VIDIOC_QBUF that failed with errno `error`.
+    // After a VIDIOC_DQBUF or VIDIOC_QBUF that failed with errno `error`. Only ENODEV and
+    // ENXIO mean the camera is gone; EIO can be a passing transfer error and is counted.
     Verdict failed(int error);
 
 private:
@@ -42,7 +43,7 @@ class CaptureLoop {
 public:
     enum class Exit {
         Stopped, // the owner asked for it through the wake descriptor or the stop flag
-        Ended,   // the device is gone or keeps failing
+        Ended,   // the device is gone, stalled or keeps failing, or a callback threw: fault()
     };
 
     struct Device {
@@ -50,6 +51,11 @@ public:
         int videoFd = -1;  // readable when a frame is ready; error or hang-up when gone
         int buttonFd = -1; // evdev node of the camera button; -1 without one
         int wakeFd = -1;   // readable when the owner wants the loop to end
+        // The stream counts as stalled when no frame arrives for this long; -1: never.
+        int stallTimeoutMs = -1;
+        // When set, the button's descriptor is read from here on every round, so a button
+        // found while streaming is watched from then on (-1: none yet).
+        const std::atomic<int> *lateButtonFd = nullptr;
     };
 
     // `buffers` are the driver's buffers by index, all queued; `stopRequested` is the owner's
@@ -57,13 +63,20 @@ public:
     CaptureLoop(Device device, std::span<const MappedRegion> buffers, FrameConverter &converter,
                 const std::atomic<bool> &stopRequested);
 
-    // Runs until stopped or the stream ends; calls the callbacks on the calling thread.
+    // Runs until stopped or the stream ends; calls the callbacks on the calling thread. An
+    // exception from a callback ends the stream (fault Failed) instead of leaving the thread.
     Exit run(const FrameCallback &onFrame, const ButtonCallback &onButton, const timespec &start);
+    // Why the stream ended; None after Stopped.
+    CameraFault fault() const { return fault_; }
 
 private:
-    StreamHealth::Verdict takeFrame(const FrameCallback &onFrame, const timespec &start);
+    Exit watch(const FrameCallback &onFrame, const ButtonCallback &onButton, const timespec &start);
+    Exit end(CameraFault fault);
+    // `delivered` tells whether a whole, decodable frame came: only those keep a stream alive.
+    StreamHealth::Verdict takeFrame(const FrameCallback &onFrame, const timespec &start,
+                                    bool &delivered);
     // False when the button is gone; the stream goes on without it.
-    bool readButton(const ButtonCallback &onButton, short revents);
+    bool readButton(int buttonFd, const ButtonCallback &onButton, short revents);
 
     const Device device_;
     const std::span<const MappedRegion> buffers_;
@@ -71,6 +84,7 @@ private:
     const std::atomic<bool> &stopRequested_;
     StreamHealth health_;
     int queued_ = 0;
+    CameraFault fault_ = CameraFault::None;
 };
 
 } // namespace quelmar::v4l2

@@ -40,6 +40,19 @@ QStringList sortedVideoNodes(const QStringList &fileNames)
     return nodes;
 }
 
+std::optional<CameraInfo> describeNode(const IoctlFn &ioctl, const QString &node,
+                                       const NodePlace &place)
+{
+    v4l2_capability caps{};
+    if (ioctl(VIDIOC_QUERYCAP, &caps) != 0 || !isCaptureDevice(caps))
+        return std::nullopt;
+    if (enumerateFormats(ioctl).empty()) {
+        qCDebug(lcV4l2) << node << "offers neither YUYV nor MJPG";
+        return std::nullopt;
+    }
+    return cameraInfoFor(caps, node, place);
+}
+
 } // namespace quelmar::v4l2
 
 namespace quelmar {
@@ -48,19 +61,24 @@ using v4l2::lcV4l2;
 
 namespace {
 
-// What a capture node says about itself; nothing for nodes that do not capture video.
-std::optional<CameraInfo> probe(const QString &node)
+// What a node says about itself; nothing for nodes that are no usable camera. `denied` is set
+// when the user may not open the node.
+std::optional<CameraInfo> probe(const QString &node, bool &denied)
 {
     const v4l2::UniqueFd fd(
         ::open(QFile::encodeName(node).constData(), O_RDWR | O_NONBLOCK | O_CLOEXEC));
     if (!fd) {
-        qCDebug(lcV4l2) << "cannot open" << node << qt_error_string(errno);
+        const int error = errno;
+        qCDebug(lcV4l2) << "cannot open" << node << qt_error_string(error);
+        denied = denied || error == EACCES || error == EPERM;
         return std::nullopt;
     }
-    v4l2_capability caps{};
-    if (v4l2::ioctlRetrying(fd.get(), VIDIOC_QUERYCAP, &caps) != 0 || !v4l2::isCaptureDevice(caps))
-        return std::nullopt;
-    return v4l2::cameraInfoFor(caps, node);
+    const int raw = fd.get();
+    return v4l2::describeNode(
+        [raw](unsigned long request, void *argument) {
+            return v4l2::ioctlRetrying(raw, request, argument);
+        },
+        node, v4l2::nodePlaceOf(raw));
 }
 
 } // namespace
@@ -73,25 +91,42 @@ std::vector<CameraInfo> V4l2Backend::enumerate()
     const QStringList names =
         directory.entryList({QStringLiteral("video*")}, QDir::Files | QDir::System);
     std::vector<CameraInfo> cameras;
+    bool denied = false;
     for (const QString &name : v4l2::sortedVideoNodes(names)) {
-        if (std::optional<CameraInfo> info = probe(directory.filePath(name)))
+        if (std::optional<CameraInfo> info = probe(directory.filePath(name), denied))
             cameras.push_back(std::move(*info));
     }
+    lastFault_ = cameras.empty() && denied ? CameraFault::NoPermission : CameraFault::None;
     qCDebug(lcV4l2) << cameras.size() << "cameras in" << deviceDirectory_;
     return cameras;
 }
 
 std::unique_ptr<Camera> V4l2Backend::open(const CameraInfo &camera)
 {
-    const QString node = v4l2::nodeFromIdentity(camera.identity);
-    if (node.isEmpty())
+    if (camera.identity.isEmpty())
         return nullptr;
-    std::unique_ptr<V4l2Camera> opened = V4l2Camera::open(node);
-    if (opened && opened->info().identity != camera.identity) {
-        qCWarning(lcV4l2) << node << "now belongs to" << opened->info().displayName;
-        return nullptr;
+    CameraFault fault = CameraFault::None;
+    if (!camera.location.isEmpty()) {
+        std::unique_ptr<V4l2Camera> opened = V4l2Camera::open(camera.location, &fault);
+        if (opened && opened->info().identity == camera.identity) {
+            lastFault_ = CameraFault::None;
+            return opened;
+        }
+        if (opened)
+            qCDebug(lcV4l2) << camera.location << "now belongs to" << opened->info().displayName;
     }
-    return opened;
+    // Plugged in again under another node number: look for the identity.
+    for (const CameraInfo &now : enumerate()) {
+        if (now.identity != camera.identity || now.location == camera.location)
+            continue;
+        std::unique_ptr<V4l2Camera> opened = V4l2Camera::open(now.location, &fault);
+        if (opened && opened->info().identity == camera.identity) {
+            lastFault_ = CameraFault::None;
+            return opened;
+        }
+    }
+    lastFault_ = fault;
+    return nullptr;
 }
 
 } // namespace quelmar

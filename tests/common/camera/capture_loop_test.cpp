@@ -15,6 +15,8 @@
 #include <cstring>
 #include <deque>
 #include <future>
+#include <new>
+#include <optional>
 
 #include <fcntl.h>
 #include <linux/input.h>
@@ -86,7 +88,8 @@ public:
 
     std::vector<MappedRegion> buffers;
     std::deque<Step> script;
-    int requeueError = 0; // VIDIOC_QBUF fails with this errno when not 0
+    std::optional<Step> forever; // answered once the script is done, instead of ENODEV
+    int requeueError = 0;        // VIDIOC_QBUF fails with this errno when not 0
     std::vector<std::uint32_t> requeued;
     int dequeueCalls = 0;
     // Always readable, like a camera with a frame ready; counter 0 would mean "no frame yet".
@@ -105,10 +108,11 @@ private:
             buffer->memory != V4L2_MEMORY_MMAP)
             return errno = EINVAL, -1;
         ++dequeueCalls;
-        if (script.empty())
+        if (script.empty() && !forever)
             return errno = ENODEV, -1;
-        const Step step = script.front();
-        script.pop_front();
+        const Step step = script.empty() ? *forever : script.front();
+        if (!script.empty())
+            script.pop_front();
         if (step.error != 0)
             return errno = step.error, -1;
         buffer->index = step.index;
@@ -175,7 +179,9 @@ TEST_F(CaptureLoopTest, DeliversEachBufferRequeuesItAndEndsWhenTheCameraIsPulled
     ScriptedCamera camera;
     camera.script = {frameFrom(2), frameFrom(0), frameFrom(1)};
     Delivered delivered;
-    EXPECT_EQ(run(camera, delivered), Exit::Ended);
+    CaptureLoop loop(camera.device(), camera.buffers, *converter, stopRequested);
+    EXPECT_EQ(loop.run(delivered.callback(), {}, start), Exit::Ended);
+    EXPECT_EQ(loop.fault(), CameraFault::Gone);
     ASSERT_EQ(delivered.firstPixels.size(), 3U);
     EXPECT_TRUE(isBluest(delivered.firstPixels[0]));
     EXPECT_TRUE(isReddest(delivered.firstPixels[1]));
@@ -243,10 +249,63 @@ TEST_F(CaptureLoopTest, NothingReadyYetIsNoFailure)
 TEST_F(CaptureLoopTest, GivesUpAfterRepeatedErrors)
 {
     ScriptedCamera camera;
-    camera.script = std::deque<Step>(20, failure(EINVAL));
+    camera.script = std::deque<Step>(20, failure(EIO));
     Delivered delivered;
-    EXPECT_EQ(run(camera, delivered), Exit::Ended);
+    CaptureLoop loop(camera.device(), camera.buffers, *converter, stopRequested);
+    EXPECT_EQ(loop.run(delivered.callback(), {}, start), Exit::Ended);
+    EXPECT_EQ(loop.fault(), CameraFault::Failed);
     EXPECT_EQ(camera.dequeueCalls, StreamHealth::maxConsecutiveErrors);
+}
+
+// A camera that stops delivering without any error must not freeze the picture for ever.
+TEST_F(CaptureLoopTest, AStreamWithoutFramesForTooLongHasStalled)
+{
+    ScriptedCamera camera;
+    std::uint64_t pending = 0;
+    ASSERT_EQ(::read(camera.video.get(), &pending, sizeof(pending)), ssize_t(sizeof(pending)));
+    CaptureLoop::Device device = camera.device();
+    device.stallTimeoutMs = 50;
+    CaptureLoop loop(device, camera.buffers, *converter, stopRequested);
+    Delivered delivered;
+    auto running =
+        std::async(std::launch::async, [&] { return loop.run(delivered.callback(), {}, start); });
+    ASSERT_EQ(running.wait_for(std::chrono::seconds(10)), std::future_status::ready)
+        << "the loop waited for ever";
+    EXPECT_EQ(running.get(), Exit::Ended);
+    EXPECT_EQ(loop.fault(), CameraFault::Stalled);
+}
+
+// Buffers the driver keeps returning empty or broken count as no frame either.
+TEST_F(CaptureLoopTest, OnlyBrokenFramesAlsoCountAsAStall)
+{
+    ScriptedCamera camera;
+    Step broken = frameFrom(0);
+    broken.flags = V4L2_BUF_FLAG_ERROR;
+    camera.forever = broken;
+    CaptureLoop::Device device = camera.device();
+    device.stallTimeoutMs = 50;
+    CaptureLoop loop(device, camera.buffers, *converter, stopRequested);
+    Delivered delivered;
+    EXPECT_EQ(loop.run(delivered.callback(), {}, start), Exit::Ended);
+    EXPECT_EQ(loop.fault(), CameraFault::Stalled);
+    EXPECT_TRUE(delivered.firstPixels.empty());
+}
+
+TEST_F(CaptureLoopTest, AThrowingCallbackEndsTheStreamInsteadOfTheProgram)
+{
+    ScriptedCamera camera;
+    camera.script = {frameFrom(0), frameFrom(1)};
+    CaptureLoop loop(camera.device(), camera.buffers, *converter, stopRequested);
+    int frames = 0;
+    const Exit exit = loop.run(
+        [&](FrameView, double) {
+            ++frames;
+            throw std::bad_alloc();
+        },
+        {}, start);
+    EXPECT_EQ(exit, Exit::Ended);
+    EXPECT_EQ(loop.fault(), CameraFault::Failed);
+    EXPECT_EQ(frames, 1);
 }
 
 TEST_F(CaptureLoopTest, AnUnknownBufferIndexIsNotRead)
@@ -379,6 +438,35 @@ TEST_F(CaptureLoopTest, ReportsEachButtonPress)
     EXPECT_EQ(presses, 2);
 }
 
+// The button's input node may appear after the video node: a button found while streaming is
+// watched from the next round on.
+TEST_F(CaptureLoopTest, AButtonFoundWhileStreamingIsWatched)
+{
+    ScriptedCamera camera;
+    ButtonPipe button;
+    std::atomic<int> late{-1};
+    CaptureLoop::Device device = camera.device();
+    device.lateButtonFd = &late;
+    camera.forever = frameFrom(0);
+    CaptureLoop loop(device, camera.buffers, *converter, stopRequested);
+    int frames = 0;
+    int presses = 0;
+    const Exit exit = loop.run(
+        [&](FrameView, double) {
+            if (++frames == 2) {
+                late = button.reading.get();
+                button.send({key(KEY_CAMERA, 1), key(KEY_CAMERA, 0)});
+            }
+        },
+        [&] {
+            ++presses;
+            camera.wakeUp();
+        },
+        start);
+    EXPECT_EQ(exit, Exit::Stopped);
+    EXPECT_EQ(presses, 1);
+}
+
 TEST_F(CaptureLoopTest, AButtonThatGoesAwayLeavesTheStreamRunning)
 {
     ScriptedCamera camera;
@@ -394,12 +482,23 @@ TEST_F(CaptureLoopTest, AButtonThatGoesAwayLeavesTheStreamRunning)
     EXPECT_EQ(presses, 0);
 }
 
-TEST(StreamHealth, AGoneDeviceEndsTheStreamAtOnce)
+TEST(StreamHealth, AGoneDeviceOrAStoppedQueueEndsTheStreamAtOnce)
 {
-    for (const int error : {ENODEV, ENXIO, EIO, EPIPE}) {
+    for (const int error : {ENODEV, ENXIO}) {
         StreamHealth health;
         EXPECT_EQ(health.failed(error), Verdict::Gone) << std::strerror(error);
     }
+    StreamHealth health;
+    EXPECT_EQ(health.failed(EPIPE), Verdict::GaveUp);
+}
+
+// A USB transfer error is passing; only a run of them ends the stream.
+TEST(StreamHealth, AnIoErrorIsCountedNotFatal)
+{
+    StreamHealth health;
+    for (int attempt = 1; attempt < StreamHealth::maxConsecutiveErrors; ++attempt)
+        ASSERT_EQ(health.failed(EIO), Verdict::KeepGoing);
+    EXPECT_EQ(health.failed(EIO), Verdict::GaveUp);
 }
 
 TEST(StreamHealth, RepeatedErrorsEndTheStreamAndSuccessForgivesThem)

@@ -1,9 +1,16 @@
-// The udev monitor's action mapping, and a clean life on machines without udev events.
+// The udev monitor's action mapping, a clean life on machines without udev events, and the
+// /dev watch that stands in for udev where no udev daemon runs.
+#include "camera/v4l2/dev_directory_monitor.h"
 #include "camera/v4l2/udev_device_monitor.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <sys/inotify.h>
 
 #include <gtest/gtest.h>
 
@@ -54,6 +61,54 @@ TEST(UdevDeviceMonitor, LivesAndDiesQuietlyWithoutEvents)
     EXPECT_EQ(monitor->isActive(), QFileInfo::exists(QStringLiteral("/run/udev/control")));
     monitor.reset();
     QCoreApplication::processEvents();
+}
+
+// Without a udev daemon (containers) the monitor watches /dev, so cameras still come and go.
+TEST(UdevDeviceMonitor, WatchesTheDeviceDirectoryWithoutUdev)
+{
+    const UdevDeviceMonitor monitor;
+    EXPECT_TRUE(monitor.isActive() || monitor.isWatchingDirectory());
+}
+
+TEST(DevDirectoryMonitor, ReportsCameraAndButtonNodesOnly)
+{
+    using C = DeviceChange;
+    EXPECT_EQ(DevDirectoryMonitor::changeFor("video0", IN_CREATE), C::Arrived);
+    EXPECT_EQ(DevDirectoryMonitor::changeFor("video12", IN_DELETE), C::Removed);
+    EXPECT_EQ(DevDirectoryMonitor::changeFor("event3", IN_MOVED_TO), C::Arrived);
+    EXPECT_EQ(DevDirectoryMonitor::changeFor("video0", IN_ATTRIB), C::TreeChanged);
+    EXPECT_FALSE(DevDirectoryMonitor::changeFor("video", IN_CREATE));
+    EXPECT_FALSE(DevDirectoryMonitor::changeFor("ttyS0", IN_CREATE));
+    EXPECT_FALSE(DevDirectoryMonitor::changeFor("video0.lock", IN_CREATE));
+}
+
+TEST(DevDirectoryMonitor, NoticesNodesAppearingAndGoing)
+{
+    QTemporaryDir dev;
+    ASSERT_TRUE(dev.isValid());
+    ASSERT_TRUE(QDir(dev.path()).mkdir(QStringLiteral("input")));
+    DevDirectoryMonitor monitor(dev.path());
+    ASSERT_TRUE(monitor.isActive());
+    QSignalSpy spy(&monitor, &DeviceMonitor::deviceChanged);
+
+    QFile unrelated(dev.filePath(QStringLiteral("null")));
+    ASSERT_TRUE(unrelated.open(QIODevice::WriteOnly));
+    QFile node(dev.filePath(QStringLiteral("video4")));
+    ASSERT_TRUE(node.open(QIODevice::WriteOnly));
+    node.close();
+    ASSERT_TRUE(spy.wait(5000));
+    ASSERT_EQ(spy.count(), 1);
+    EXPECT_EQ(spy.takeFirst().at(0).value<DeviceChange>(), DeviceChange::Arrived);
+
+    QFile button(dev.filePath(QStringLiteral("input/event7")));
+    ASSERT_TRUE(button.open(QIODevice::WriteOnly));
+    button.close();
+    ASSERT_TRUE(spy.wait(5000));
+    EXPECT_EQ(spy.takeFirst().at(0).value<DeviceChange>(), DeviceChange::Arrived);
+
+    ASSERT_TRUE(QFile::remove(dev.filePath(QStringLiteral("video4"))));
+    ASSERT_TRUE(spy.wait(5000));
+    EXPECT_EQ(spy.takeFirst().at(0).value<DeviceChange>(), DeviceChange::Removed);
 }
 
 } // namespace

@@ -70,7 +70,8 @@ TEST(V4l2Backend, OpensNothingForAnUnknownCamera)
     V4l2Backend backend;
     EXPECT_EQ(backend.open(CameraInfo{}), nullptr);
     EXPECT_EQ(backend.open(CameraInfo{QStringLiteral("Gone"), QStringLiteral("usb-9 /nope"),
-                                      QStringLiteral("usb-9|/nonexistent/video7")}),
+                                      QStringLiteral("usb:1b3f:2247:9"),
+                                      QStringLiteral("/nonexistent/video7")}),
               nullptr);
 }
 

@@ -1,6 +1,10 @@
-// Camera naming as plain logic; streaming with a real camera, skipped on machines without one.
+// Camera naming and identity as plain logic; starting, frame rates and failures against a
+// played device; streaming with a real camera, skipped on machines without one.
 #include "camera/v4l2/v4l2_backend.h"
 #include "camera/v4l2/v4l2_camera.h"
+
+#include "converter_without_device.h"
+#include "fake_v4l2_device.h"
 
 #include <QTemporaryFile>
 
@@ -12,6 +16,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <ostream>
 
 namespace quelmar {
 namespace {
@@ -47,12 +52,49 @@ TEST(V4l2CameraInfo, NamesTheCameraByCardBusAndNode)
     const CameraInfo info = v4l2::cameraInfoFor(caps, QStringLiteral("/dev/video2"));
     EXPECT_EQ(info.friendlyName, QStringLiteral("USB Microscope: USB Microscope"));
     EXPECT_EQ(info.displayName, QStringLiteral("usb-0000:00:14.0-2 /dev/video2"));
-    EXPECT_EQ(v4l2::nodeFromIdentity(info.identity), QStringLiteral("/dev/video2"));
-
-    caps.bus_info[0] = 0;
-    const CameraInfo sameNodeOtherBus = v4l2::cameraInfoFor(caps, QStringLiteral("/dev/video2"));
-    EXPECT_NE(sameNodeOtherBus.identity, info.identity);
+    EXPECT_EQ(info.location, QStringLiteral("/dev/video2"));
+    EXPECT_FALSE(info.identity.contains(QStringLiteral("/dev/video2")));
 }
+
+struct IdentityCase {
+    const char *name;
+    v4l2::NodePlace place;
+    const char *bus;
+    const char *expected;
+};
+
+void PrintTo(const IdentityCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class CameraIdentity : public testing::TestWithParam<IdentityCase> {};
+
+TEST_P(CameraIdentity, ComesFromTheUsbDeviceNotTheNode)
+{
+    const IdentityCase &c = GetParam();
+    EXPECT_EQ(v4l2::cameraIdentity(QString::fromLatin1(c.bus), QStringLiteral("Scope"), c.place),
+              QString::fromLatin1(c.expected));
+}
+
+const v4l2::UsbAttributes withSerial{QStringLiteral("1b3f"), QStringLiteral("2247"),
+                                     QStringLiteral("SN0042")};
+const v4l2::UsbAttributes withoutSerial{QStringLiteral("1b3f"), QStringLiteral("2247"), {}};
+
+INSTANTIATE_TEST_SUITE_P(
+    Places, CameraIdentity,
+    testing::Values(
+        // The serial number names the camera in any port.
+        IdentityCase{"Serial", {withSerial, 0}, "usb-0000:00:14.0-2", "usb:1b3f:2247:SN0042"},
+        // Identical cameras without serial numbers differ by their port.
+        IdentityCase{"PortPath",
+                     {withoutSerial, 0},
+                     "usb-0000:00:14.0-1.3",
+                     "usb:1b3f:2247@usb-0000:00:14.0-1.3"},
+        IdentityCase{
+            "OffUsb", {std::nullopt, 0}, "platform:vivid-000", "v4l2:platform:vivid-000:Scope"},
+        IdentityCase{"SecondCaptureNode", {withSerial, 2}, "usb-1", "usb:1b3f:2247:SN0042#2"}),
+    [](const testing::TestParamInfo<IdentityCase> &info) { return info.param.name; });
 
 TEST(V4l2CameraInfo, ACardNameThatFillsItsFieldIsReadToItsEnd)
 {
@@ -63,10 +105,22 @@ TEST(V4l2CameraInfo, ACardNameThatFillsItsFieldIsReadToItsEnd)
     EXPECT_EQ(info.friendlyName, QString(qsizetype(sizeof(caps.card)), QLatin1Char('A')));
 }
 
-TEST(V4l2CameraInfo, AnIdentityWithoutNodeGivesNoNode)
+// Nodes that V4L2 lists but the station could not show are no cameras.
+TEST(DescribeNode, SkipsNodesWithoutAPictureTheStationDecodes)
 {
-    EXPECT_TRUE(v4l2::nodeFromIdentity(QString()).isEmpty());
-    EXPECT_TRUE(v4l2::nodeFromIdentity(QStringLiteral("synthetic camera")).isEmpty());
+    test::FakeV4l2Device device;
+    EXPECT_TRUE(v4l2::describeNode(device.ioctl(), QStringLiteral("/dev/video0"), {}));
+
+    device.caps.device_caps = V4L2_CAP_META_CAPTURE | V4L2_CAP_STREAMING; // metadata node
+    EXPECT_FALSE(v4l2::describeNode(device.ioctl(), QStringLiteral("/dev/video1"), {}));
+
+    test::FakeV4l2Device infrared;
+    infrared.formats = {{V4L2_PIX_FMT_GREY, {{640, 400}}}, {V4L2_PIX_FMT_Y16, {{640, 400}}}};
+    EXPECT_FALSE(v4l2::describeNode(infrared.ioctl(), QStringLiteral("/dev/video2"), {}));
+
+    test::FakeV4l2Device broken;
+    broken.errors[VIDIOC_QUERYCAP] = EIO;
+    EXPECT_FALSE(v4l2::describeNode(broken.ioctl(), QStringLiteral("/dev/video3"), {}));
 }
 
 TEST(V4l2CameraOpen, RefusesWhatIsNoCamera)
