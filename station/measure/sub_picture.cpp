@@ -111,9 +111,9 @@ void CSubPicture::stopAdjusting()
 QSize CSubPicture::clientSize() const
 {
     QSize s = size();
-    if (hBar_ && hBar_->isVisible())
+    if (hBar_ && !hBar_->isHidden())
         s.rheight() -= hBar_->height();
-    if (vBar_ && vBar_->isVisible())
+    if (vBar_ && !vBar_->isHidden())
         s.rwidth() -= vBar_->width();
     return s.expandedTo(QSize(1, 1));
 }
@@ -147,8 +147,8 @@ void CSubPicture::syncView()
     v.client = clientSize();
     v.zoom = 1.0;
     if (fullSize_)
-        v.origin = QPoint(hBar_->isVisible() ? hBar_->value() : 0,
-                          vBar_->isVisible() ? vBar_->value() : 0);
+        v.origin =
+            QPoint(hBar_->isHidden() ? 0 : hBar_->value(), vBar_->isHidden() ? 0 : vBar_->value());
     tools_->setView(v);
     recompose_ = true;
 }
@@ -249,7 +249,7 @@ void CSubPicture::mouseMoveEvent(QMouseEvent *event)
 
 void CSubPicture::wheelEvent(QWheelEvent *event)
 {
-    if (!vBar_ || !vBar_->isVisible())
+    if (!vBar_ || vBar_->isHidden())
         return;
     vBar_->setValue(vBar_->value() - event->angleDelta().y() / 120 * vBar_->singleStep() * 3);
 }
