@@ -156,7 +156,7 @@ int PhotoMeasureDesk::shapeCount() const
 
 QImage PhotoMeasureDesk::render() const
 {
-    return canvas_ ? canvas_->render() : QImage();
+    return canvas_ ? canvas_->renderForSave() : QImage();
 }
 
 void PhotoMeasureDesk::noteEdit()

@@ -158,7 +158,7 @@ QPointF CSubPicture::outputRatio() const
     return station::outputRatio(photo_.size(), fullSize_);
 }
 
-QImage CSubPicture::render() const
+QImage CSubPicture::renderForSave() const
 {
     return renderPhoto(photo_, tools_->list(), outputRatio(), tools_->view().client);
 }

@@ -33,7 +33,7 @@ public:
     QSize photoSize() const { return photo_.size(); }
     QPointF outputRatio() const;
     // The photo with its shapes at the photo's own size, for saving; null without a photo.
-    QImage render() const;
+    QImage renderForSave() const;
     // The measurement list changed the shapes or the selection (message 32781).
     void redraw();
 

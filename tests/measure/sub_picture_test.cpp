@@ -93,7 +93,7 @@ TEST(SubPicture, FullSizeModeScrollsAndMeasuresInPhotoPixels)
     EXPECT_EQ(canvas.tools().list().at(0)->points[0], QPoint(510, 310));
     EXPECT_EQ(canvas.outputRatio(), QPointF(1, 1));
     // Rendered for saving at the photo's own pixels, without the scroll offset.
-    const QImage saved = canvas.render();
+    const QImage saved = canvas.renderForSave();
     ASSERT_EQ(saved.size(), QSize(2000, 1500));
     EXPECT_EQ(qRed(saved.pixel(560, 310)), 255);
     EXPECT_EQ(qRed(saved.pixel(60, 10)), 100);
