@@ -135,6 +135,8 @@ public:
     ShapeState &shapes() { return shapes_; }
     const ShapeList &list() const { return shapes_.photoShapes; }
     bool inProgress() const;
+    // Whether the shape in progress holds the pointer.
+    bool holdsMouse() const { return holding_; }
     // The continuous line being drawn, as a shape with the current pen (null when none).
     std::unique_ptr<CGraph> continuousLineDraft() const;
     RubberBand band() const;

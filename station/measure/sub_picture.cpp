@@ -247,6 +247,19 @@ void CSubPicture::mouseMoveEvent(QMouseEvent *event)
         update();
 }
 
+void CSubPicture::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange)
+        return;
+    // A question or dialog over the window needs the pointer; the shape in progress takes it
+    // back when the window is active again.
+    if (!isActiveWindow() && QWidget::mouseGrabber() == this)
+        releaseMouse();
+    else if (isActiveWindow() && isVisible() && tools_->holdsMouse())
+        grabMouse(Qt::CrossCursor);
+}
+
 void CSubPicture::wheelEvent(QWheelEvent *event)
 {
     if (!vBar_ || vBar_->isHidden())

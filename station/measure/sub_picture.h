@@ -57,6 +57,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void buildAdjustButtons();
