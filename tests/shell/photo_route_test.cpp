@@ -76,8 +76,11 @@ void drawEveryKind(CPictureShow &photo, CSubPicture *canvas)
         QTest::mouseClick(canvas->adjustButton(Adjust::RotateMore), Qt::LeftButton);
 }
 
+// The screen as the X server has it, once every paint has reached it.
 void screenshot(const QString &dir, const QString &name)
 {
+    QCoreApplication::processEvents();
+    QApplication::sync();
     int rc = -1;
     quelmar::test::runTool(QStringLiteral("import"),
                            {QStringLiteral("-window"), QStringLiteral("root"), dir + u'/' + name},
@@ -129,7 +132,6 @@ TEST_F(MainWindowTest, AStillOfTheStripOpensInThePhotoWindow)
         EXPECT_EQ(prompt.lastText(), QStringLiteral("No printer found!"));
         if (!shots.isEmpty()) {
             EXPECT_TRUE(QTest::qWaitForWindowExposed(photo));
-            QTest::qWait(300); // let the window manager place the window for the picture
             screenshot(shots, QStringLiteral("photo_window.png"));
             photo->onCommand(photo::MeasurementList);
             auto *list = photo->findChild<CMeasurementPropertyDlg *>();
@@ -141,7 +143,6 @@ TEST_F(MainWindowTest, AStillOfTheStripOpensInThePhotoWindow)
                 for (const int tab : {0, 3}) {
                     list->tabBar()->setCurrentIndex(tab);
                     EXPECT_TRUE(QTest::qWaitForWindowExposed(list));
-                    QTest::qWait(300);
                     screenshot(shots, QStringLiteral("photo_list_tab%1.png").arg(tab));
                 }
             }
