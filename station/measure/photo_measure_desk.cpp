@@ -300,7 +300,6 @@ void PhotoMeasureDesk::showMeasurementList()
         // A child of the photo window: it closes with the window.
         list_ = new CMeasurementPropertyDlg(canvas_ ? &canvas_->tools().shapes() : nullptr,
                                             *c_.prompt, *c_.language, window_);
-        list_->setWindowFlag(Qt::Window);
         connect(list_, &CMeasurementPropertyDlg::canvasRedrawRequested, this, [this] {
             if (!canvas_)
                 return;
