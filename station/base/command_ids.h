@@ -96,6 +96,47 @@ constexpr int StoreCalibration = Base + 0x09;
 constexpr int FoldersChanged = Base + 0x0E;
 } // namespace quelmar::station::msg
 
+// The photo window: its row of buttons, its boxes and the commands of its two tool menus.
+namespace quelmar::station::photo {
+constexpr int Save = 1113;
+constexpr int Select = 1137;
+constexpr int Measure = 1138;
+constexpr int Open = 1133;
+constexpr int Pen = 1134;
+constexpr int Paint = 1135;
+constexpr int Text = 1122;
+constexpr int Delete = 1127;
+constexpr int Move = 1128;
+constexpr int Calibration = 383;
+constexpr int Print = 1123;
+constexpr int MeasurementList = 1124;
+constexpr int Canvas = 1129;
+constexpr int Magnification = 1130;
+constexpr int ScaleBox = 1132;
+constexpr int XLabel = 1166;
+constexpr int ToolLabel = 1167;
+// Measuring tool menu
+constexpr int MeasureLine = 32806;
+constexpr int MeasureContinuousLine = 32807;
+constexpr int MeasureRectangle = 32808;
+constexpr int MeasurePolygon = 32809;
+constexpr int MeasureRadiusCircle = 32811;
+constexpr int MeasureDiameterCircle = 32812;
+constexpr int MeasureThreePointCircle = 32813;
+constexpr int MeasureThreePointAngle = 32814;
+constexpr int MeasureFourPointAngle = 32815;
+// Drawing tool menu
+constexpr int DrawLine = 32816;
+constexpr int DrawAngle = 32818;
+constexpr int DrawRectangle = 32819;
+constexpr int DrawRadiusCircle = 32820;
+constexpr int DrawDiameterCircle = 32821;
+constexpr int DrawThreePointCircle = 396;
+// Between the canvas, the photo window and the measurement list.
+constexpr int ShapesChangedMessage = 32780;
+constexpr int RedrawMessage = 32781;
+} // namespace quelmar::station::photo
+
 namespace quelmar::station::timer {
 constexpr int DeviceRecheck = 1001;
 constexpr int RecordingClock = 1002;

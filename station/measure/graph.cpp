@@ -72,7 +72,7 @@ int minimumPoints(ShapeKind kind)
     case ShapeKind::ContinuousLine:
         return 2;
     case ShapeKind::Polygon:
-        return 4; // three vertices and the label point
+        return 3; // two vertices (a polygon double-clicked early still has an area) and the label
     case ShapeKind::DiameterCircle:
         return 4;
     case ShapeKind::ThreePointCircle:

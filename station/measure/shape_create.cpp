@@ -151,14 +151,14 @@ std::unique_ptr<CGraph> createPolygon(const QVector<QPoint> &vertices, const Cre
     return finish(ShapeKind::Polygon, std::move(points), measurePolygon(vertices, c.units), c);
 }
 
-std::unique_ptr<CGraph> createText(QPoint anchor, QPoint pictureMinusWindow, const QString &text,
+std::unique_ptr<CGraph> createText(QPoint anchor, QPoint textEnd, const QString &text,
                                    const LogFont &textFont, ColorRef textColor,
                                    const ShapeStyle &style)
 {
     auto shape = newShape(std::int32_t(ShapeKind::Text), namePrefix(ShapeKind::Text), style, 0);
     shape->textFont = textFont;
     shape->textColor = textColor;
-    shape->points = {anchor, pictureMinusWindow};
+    shape->points = {anchor, textEnd};
     shape->addText(text);
     return shape;
 }

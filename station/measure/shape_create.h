@@ -62,8 +62,9 @@ std::unique_ptr<CGraph> createContinuousLine(const QVector<QPointF> &vertices,
                                              const CreateContext &c);
 // The double-clicked point is the last vertex and the first label point.
 std::unique_ptr<CGraph> createPolygon(const QVector<QPoint> &vertices, const CreateContext &c);
-// A Text shape: no label, no unit, no sequence number.
-std::unique_ptr<CGraph> createText(QPoint anchor, QPoint pictureMinusWindow, const QString &text,
+// A Text shape: no label, no unit, no sequence number. Point 1 is the far corner of the text
+// as drawn (see textExtent), so selecting and moving find the text where it stands.
+std::unique_ptr<CGraph> createText(QPoint anchor, QPoint textEnd, const QString &text,
                                    const LogFont &textFont, ColorRef textColor,
                                    const ShapeStyle &style);
 

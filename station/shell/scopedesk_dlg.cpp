@@ -81,6 +81,7 @@ CScopeDeskDlg::CScopeDeskDlg(StationServices services, QWidget *parent)
     buildLayout();
     buildToolButtons();
     setUpLiveMeasure();
+    setUpPhotoWindow();
 
     captureState_.stillSwitch = int(settings_.stillSwitch);
     operations_ = std::make_unique<ImageOperations>();

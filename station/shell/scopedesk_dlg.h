@@ -129,6 +129,9 @@ private:
     bool routeLiveCommand(int id);
     void syncLiveButtons();
     void onCalibrationStored();
+    // The photo window (scopedesk_dlg_photo.cpp).
+    void setUpPhotoWindow();
+    void showPhotoWindow(const QString &path);
 
     StationServices services_;
     RegistryStore store_;
