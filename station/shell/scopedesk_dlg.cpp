@@ -330,7 +330,6 @@ void CScopeDeskDlg::onCommand(int id)
         liveToolMenu_->popup(
             button(cmd::ToolMenu)->mapToGlobal(QPoint(0, button(cmd::ToolMenu)->height())));
         break;
-    // cmd::ExportToExcel: exportMeasurements(live shapes, ShapeNumbering::Live, ...) once here.
     default:
         break;
     }

@@ -10,6 +10,7 @@
 #include "measure/calibration_dlg.h"
 #include "measure/geometry.h"
 #include "measure/live_measure.h"
+#include "measure/measurement_export.h"
 #include "shell/bitmap_check_button.h"
 #include "shell/live_mouse_router.h"
 #include "shell/tool_records.h"
@@ -56,6 +57,10 @@ void CScopeDeskDlg::setUpLiveMeasure()
 
 bool CScopeDeskDlg::routeLiveCommand(int id)
 {
+    if (id == cmd::ExportToExcel) {
+        exportMeasurements(live_->shapes(), ShapeNumbering::Live, *services_.prompt, language_);
+        return true;
+    }
     if (!live_->command(id))
         return false;
     syncLiveButtons();

@@ -122,6 +122,33 @@ TEST_F(LiveWindow, CalibrationThroughTheDialogStoresTheEntryAndFillsTheScaleBox)
     EXPECT_EQ(window->liveMeasure().tool(), LiveTool::None);
 }
 
+TEST_F(LiveWindow, ExportTheLiveMeasurementsFromTheToolMenu)
+{
+    open({640, 480});
+    window->onCommand(cmd::ToolLine);
+    click({100, 100});
+    click({300, 100});
+    click({120, 130});
+    ASSERT_EQ(window->liveMeasure().shapes().count(), 1);
+    const QString path = home.file(QStringLiteral("live.csv"));
+    prompt.fileAnswers.push_back(path);
+    window->onCommand(cmd::ExportToExcel);
+    ASSERT_EQ(prompt.fileRequests.size(), 1u);
+    // Read by Python's csv module: the title row, then the line with its number and value.
+    int rc = -1;
+    const QByteArray rows = test::runTool(
+        QStringLiteral("/usr/bin/python3"),
+        {QStringLiteral("-c"),
+         QStringLiteral("import csv,sys\nfor r in csv.reader(open(sys.argv[1], newline='', "
+                        "encoding='utf-8')): print('|'.join(c for c in r if c))"),
+         path},
+        &rc);
+    ASSERT_EQ(rc, 0) << rows.toStdString();
+    const CGraph &line = *window->liveMeasure().shapes().at(0);
+    EXPECT_TRUE(rows.contains(line.values.at(0).toUtf8())) << rows.toStdString();
+    EXPECT_TRUE(rows.contains("Length(mm)")) << rows.toStdString();
+}
+
 struct StillCase {
     QSize size;
     QPoint lineStart; // where live (100, 100) and (200, 100) land on the frame
