@@ -285,6 +285,10 @@ void CVideoCapWnd::Stop()
 void CVideoCapWnd::ReleaseAll()
 {
     Stop();
+    // A still asked of a camera that went away is void: it must not fire when a camera comes
+    // back minutes later.
+    state_.stillRequested = false;
+    state_.stillFromButton = false;
     configured_ = false;
     stillBranch_ = false;
     camera_.reset();

@@ -127,7 +127,10 @@ TEST_F(CaptureGraphTest, EveryStreamStartForgetsTheLastPicture)
         EXPECT_TRUE(wnd.isRunning()) << name;
         EXPECT_FALSE(state.snapshot.hasFrame()) << name;
     }
+    // A still asked for while the camera goes away does not wait for the next camera.
+    state.requestStill(false);
     wnd.ReleaseAll();
+    EXPECT_FALSE(state.stillRequested);
 }
 
 TEST(StillGrabber, OnePressGivesAtMostOneStillPerDrawnFrame)
