@@ -1,5 +1,7 @@
 #include "base/ini_file.h"
 
+#include "base/private_profile.h"
+
 #include <atomic_file.h>
 
 #include <QFile>
@@ -26,15 +28,7 @@ bool CIniFile::Load(const QString &path)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray all = f.readAll();
-    if (!all.isEmpty()) {
-        lines_ = all.split('\n');
-        if (lines_.last().isEmpty())
-            lines_.removeLast();
-        for (QByteArray &l : lines_)
-            if (l.endsWith('\r'))
-                l.chop(1);
-    }
+    lines_ = splitLines(f.readAll());
     loaded_ = true;
     return true;
 }

@@ -47,19 +47,23 @@ std::optional<QByteArray> readProfileValue(const QString &path, const QByteArray
     return readProfileValue(readFile(path), section, key);
 }
 
+QList<QByteArray> splitLines(const QByteArray &fileBytes)
+{
+    if (fileBytes.isEmpty())
+        return {};
+    QList<QByteArray> lines = fileBytes.split('\n');
+    if (lines.last().isEmpty())
+        lines.removeLast();
+    for (QByteArray &l : lines)
+        if (l.endsWith('\r'))
+            l.chop(1);
+    return lines;
+}
+
 bool writeProfileValue(const QString &path, const QByteArray &section, const QByteArray &key,
                        const QByteArray &value)
 {
-    QList<QByteArray> lines;
-    const QByteArray existing = readFile(path);
-    if (!existing.isEmpty()) {
-        lines = existing.split('\n');
-        if (lines.last().isEmpty())
-            lines.removeLast();
-        for (QByteArray &l : lines)
-            if (l.endsWith('\r'))
-                l.chop(1);
-    }
+    QList<QByteArray> lines = splitLines(readFile(path));
 
     const QByteArray keyLine = key + '=' + value;
     qsizetype sectionStart = -1;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -14,6 +15,9 @@ std::optional<QByteArray> readProfileValue(const QByteArray &fileBytes, const QB
                                            const QByteArray &key);
 std::optional<QByteArray> readProfileValue(const QString &path, const QByteArray &section,
                                            const QByteArray &key);
+
+// The lines of a text file without their line ends (LF or CR LF); no last empty line.
+QList<QByteArray> splitLines(const QByteArray &fileBytes);
 
 // Replaces or adds the key's value, keeping every other line; the file is replaced atomically.
 bool writeProfileValue(const QString &path, const QByteArray &section, const QByteArray &key,
