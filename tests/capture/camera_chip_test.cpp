@@ -160,7 +160,6 @@ TEST_F(ChipTest, EnablingInitialisesArmsTheButtonRebuildsAndPolls)
     button.toggle();
     EXPECT_TRUE(button.isOn());
     EXPECT_TRUE(button.isPolling());
-    EXPECT_EQ(ChipSnapshotButton::kPollMs, 500);
     EXPECT_EQ(standIn.calls(), QStringLiteral("Init\nSet 2041 01\n"));
     EXPECT_EQ(chip.status(), QStringLiteral("Set ASIC Register ok.\r\n"));
     EXPECT_EQ(rechecks, 1);
