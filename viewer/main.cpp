@@ -3,7 +3,7 @@
 #include "app/ftp_share.h"
 #include "app/orbilux_options.h"
 #include "app/orbilux_window.h"
-#include "app/quit_on_signals.h"
+#include <cli/quit_on_signals.h>
 #include "app/view_controller.h"
 #include "app/viewer_prompt.h"
 #include "app/viewer_sound.h"
@@ -47,14 +47,16 @@ void printFigures(ViewController &controller)
     const VideoRecorder &recorder = controller.recorder();
     const quint64 shown = controller.framesShown();
     std::printf("frames shown: %llu\n", static_cast<unsigned long long>(shown));
-    std::printf("hand-over ms: mean %.3f longest %.3f\n",
-                shown ? double(controller.totalHandOverNs()) / double(shown) / 1e6 : 0.0,
-                double(controller.longestHandOverNs()) / 1e6);
+    // Qt's own formatting: a point in every locale, so scripts can read the figures.
+    const double meanMs =
+        shown ? double(controller.totalHandOverNs()) / double(shown) / 1e6 : 0.0;
+    std::printf("%s", qPrintable(QString::asprintf("hand-over ms: mean %.3f longest %.3f\n", meanMs,
+                                                   double(controller.longestHandOverNs()) / 1e6)));
     std::printf("recorded frames kept: %lld\nrecorded frames dropped: %lld\n",
                 static_cast<long long>(recorder.framesKept()),
                 static_cast<long long>(recorder.framesDropped()));
     std::printf("recording: %s\n", qPrintable(recorder.videoFileName()));
-    std::printf("cpu seconds: %.3f\n", cpuSeconds());
+    std::printf("%s", qPrintable(QString::asprintf("cpu seconds: %.3f\n", cpuSeconds())));
     std::fflush(stdout);
 }
 
@@ -92,7 +94,7 @@ int showWindow(int argc, char **argv, const OrbiluxOptions &options)
     QApplication::setOrganizationName(QStringLiteral("Quelmar"));
     QApplication::setDesktopFileName(QStringLiteral("com.quelmar.Orbilux"));
     // SIGTERM and Ctrl-C end the event loop, so the window goes and a recording is finished.
-    QuitOnSignals quitOnSignals;
+    cli::QuitOnSignals quitOnSignals;
 
     // A network name given from outside replaces NetworkManager's (the simulator demo).
     std::unique_ptr<WifiNetwork> network;

@@ -14,6 +14,7 @@
 #include <camera/synthetic/synthetic_camera.h>
 #include <camera/v4l2/udev_device_monitor.h>
 #include <camera/v4l2/v4l2_backend.h>
+#include <cli/quit_on_signals.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -44,6 +45,9 @@ int CScopeDeskApp::run(const ScopeDeskOptions &options)
 {
     QElapsedTimer sinceStart;
     sinceStart.start();
+    // SIGTERM (a logout, a service manager) or Ctrl+C ends the event loop instead of the
+    // process, so the window's destructor closes a running recording with its index.
+    const cli::QuitOnSignals quitOnSignals;
 
     parts_->monitor = std::make_unique<UdevDeviceMonitor>();
     if (options.demoCamera) {

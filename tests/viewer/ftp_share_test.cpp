@@ -8,7 +8,6 @@
 
 #include "app/ftp_share.h"
 #include "app/orbilux_window.h"
-#include "app/quit_on_signals.h"
 #include "app/view_controller.h"
 #include "app/viewer_prompt.h"
 #include "ftp/ftp_server.h"
@@ -160,25 +159,6 @@ TEST(FtpShareUrl, NamesTheAddressClientsShouldUse)
     EXPECT_EQ(shown.protocol(), QAbstractSocket::IPv4Protocol) << any.toStdString();
     EXPECT_FALSE(shown.isNull() || shown == QHostAddress(QHostAddress::AnyIPv4));
     EXPECT_TRUE(any.endsWith(QStringLiteral(":2121/")));
-}
-
-TEST(QuitOnSignals, TurnsTheSignalIntoAnEventAndGivesTheHandlerBack)
-{
-    struct sigaction before = {};
-    sigaction(SIGTERM, nullptr, &before);
-    {
-        QuitOnSignals quitter;
-        ASSERT_TRUE(quitter.isValid());
-        QuitOnSignals second; // the handlers belong to the first
-        EXPECT_FALSE(second.isValid());
-        QSignalSpy spy(&quitter, &QuitOnSignals::signalled);
-        ASSERT_EQ(::raise(SIGTERM), 0);
-        ASSERT_TRUE(spy.wait(kWaitMs));
-        EXPECT_EQ(spy.at(0).at(0).toInt(), SIGTERM);
-    }
-    struct sigaction after = {};
-    sigaction(SIGTERM, nullptr, &after);
-    EXPECT_EQ(after.sa_handler, before.sa_handler);
 }
 
 // The program built beside the tests.

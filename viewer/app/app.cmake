@@ -15,7 +15,6 @@ add_library(viewer_app STATIC
   ${_dir}/orbilux_toolbar.h ${_dir}/orbilux_toolbar.cpp
   ${_dir}/orbilux_window.h ${_dir}/orbilux_window.cpp
   ${_dir}/property_list.h ${_dir}/property_list.cpp
-  ${_dir}/quit_on_signals.h ${_dir}/quit_on_signals.cpp
   ${_dir}/settings_tab.h ${_dir}/settings_tab.cpp
   ${_dir}/snapshot_watcher.h ${_dir}/snapshot_watcher.cpp
   ${_dir}/video_recorder.h ${_dir}/video_recorder.cpp
@@ -29,7 +28,7 @@ add_library(viewer_app STATIC
 )
 target_include_directories(viewer_app PUBLIC ${PROJECT_SOURCE_DIR}/viewer)
 target_link_libraries(viewer_app PUBLIC viewer_device viewer_ftp viewer_measure quelmar_video
-  quelmar_cli Qt6::Widgets Qt6::Multimedia Qt6::Svg Threads::Threads)
+  quelmar_cli quelmar_sound Qt6::Widgets Qt6::Svg Threads::Threads)
 quelmar_target_defaults(viewer_app)
 
 add_executable(orbilux ${_dir}/../main.cpp)

@@ -1,6 +1,6 @@
 #include "app/ftp_share.h"
 
-#include "app/quit_on_signals.h"
+#include <cli/quit_on_signals.h>
 #include "ftp/ftp_server.h"
 
 #include <QCoreApplication>
@@ -57,7 +57,7 @@ QString ftpShareUrl(const QHostAddress &address, quint16 port)
 
 int runFtpServe(const FtpServeOptions &options)
 {
-    QuitOnSignals quitOnSignals;
+    cli::QuitOnSignals quitOnSignals;
     if (!quitOnSignals.isValid()) {
         printLine(stderr, QStringLiteral("orbilux: the signal handlers cannot be installed."));
         return 1;

@@ -1,4 +1,4 @@
-#include "app/quit_on_signals.h"
+#include "cli/quit_on_signals.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -8,7 +8,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace quelmar::viewer {
+namespace quelmar::cli {
 
 namespace {
 
@@ -74,4 +74,4 @@ void QuitOnSignals::readSignals()
     QCoreApplication::quit();
 }
 
-} // namespace quelmar::viewer
+} // namespace quelmar::cli

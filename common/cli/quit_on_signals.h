@@ -2,7 +2,7 @@
 // signal handler may safely do); the event loop reads it and quits from ordinary code.
 #pragma once
 
-#include "unique_fd.h"
+#include <unique_fd.h>
 
 #include <QObject>
 
@@ -11,7 +11,7 @@
 
 class QSocketNotifier;
 
-namespace quelmar::viewer {
+namespace quelmar::cli {
 
 class QuitOnSignals : public QObject {
     Q_OBJECT
@@ -40,4 +40,4 @@ private:
     int lastSignal_ = 0;
 };
 
-} // namespace quelmar::viewer
+} // namespace quelmar::cli
