@@ -3,23 +3,16 @@
 
 #include "base/sound_player.h"
 
-#include <QObject>
-
-#include <map>
-
-class QSoundEffect;
+#include <sound/sound_effects.h>
 
 namespace quelmar::station {
 
-class QtSoundPlayer final : public QObject, public SoundPlayer {
-    Q_OBJECT
+class QtSoundPlayer final : public SoundPlayer {
 public:
-    explicit QtSoundPlayer(QObject *parent = nullptr);
     void play(Sound sound) override;
 
 private:
-    void playHere(Sound sound);
-    std::map<Sound, QSoundEffect *> effects_; // children of this object, created on first use
+    SoundEffects effects_;
 };
 
 } // namespace quelmar::station

@@ -2,11 +2,7 @@
 // recording. play() never blocks or fails; without an audio device nothing is heard.
 #pragma once
 
-#include <QObject>
-
-#include <map>
-
-class QSoundEffect;
+#include <sound/sound_effects.h>
 
 namespace quelmar::viewer {
 
@@ -19,15 +15,12 @@ public:
 };
 
 // The embedded "camera", "startavi" and "endavi" wave files through Qt Multimedia.
-class QtViewerSound final : public QObject, public ViewerSound {
-    Q_OBJECT
-
+class QtViewerSound final : public ViewerSound {
 public:
-    explicit QtViewerSound(QObject *parent = nullptr);
     void play(ViewerSoundId sound) override;
 
 private:
-    std::map<ViewerSoundId, QSoundEffect *> effects_; // children, loaded on first use
+    SoundEffects effects_;
 };
 
 } // namespace quelmar::viewer
