@@ -1,5 +1,7 @@
 #include "library/workspace.h"
 
+#include <dir_stream.h>
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -20,48 +22,21 @@ namespace {
 const QString kRootName = QStringLiteral("Quelmar files2");
 const QString kDefaultName = QStringLiteral("Default");
 
-// A directory descriptor opened without following a symbolic link; closes itself.
-class DirFd {
-public:
-    DirFd(int parent, const char *name, bool followLink = false)
-        : fd_(::openat(parent, name,
-                       O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW)))
-    {}
-    ~DirFd()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    DirFd(const DirFd &) = delete;
-    DirFd &operator=(const DirFd &) = delete;
-    int get() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
-
-private:
-    int fd_;
-};
-
 // Unlinks every entry of the directory that is not itself a directory (files and links),
 // or only those whose names `wanted` accepts.
 void unlinkFiles(int dirFd, const std::function<bool(const QString &)> &wanted = {})
 {
-    const int listFd = ::dup(dirFd);
-    if (listFd < 0)
+    const DirPtr dir = openDirectory(dirFd, ".");
+    if (!dir)
         return;
-    DIR *dir = ::fdopendir(listFd);
-    if (!dir) {
-        ::close(listFd);
-        return;
-    }
     std::vector<std::string> names;
-    while (const dirent *entry = ::readdir(dir)) {
+    while (const dirent *entry = ::readdir(dir.get())) {
         if (wanted && !wanted(QFile::decodeName(entry->d_name)))
             continue;
         struct stat st {};
         if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
             names.emplace_back(entry->d_name);
     }
-    ::closedir(dir);
     for (const std::string &name : names)
         ::unlinkat(dirFd, name.c_str(), 0);
 }
@@ -179,20 +154,20 @@ bool deleteFolder(const QString &root, const QString &name)
     if (name.isEmpty() || name == u'.' || name == QStringLiteral("..") || name.contains(u'/'))
         return false;
     // The root may be a link (a workspace moved to another disk); below it nothing is followed.
-    const DirFd rootFd(AT_FDCWD, QFile::encodeName(root).constData(), true);
+    const UniqueFd rootFd = openDirectoryFd(AT_FDCWD, QFile::encodeName(root).constData(), true);
     if (!rootFd)
         return false;
     const QByteArray folderName = QFile::encodeName(name);
     {
-        const DirFd folder(rootFd.get(), folderName.constData());
+        const UniqueFd folder = openDirectoryFd(rootFd.get(), folderName.constData());
         if (folder) {
-            const DirFd picture(folder.get(), "Picture");
+            const UniqueFd picture = openDirectoryFd(folder.get(), "Picture");
             if (picture) {
-                if (const DirFd tmp(picture.get(), "tmp"); tmp)
+                if (const UniqueFd tmp = openDirectoryFd(picture.get(), "tmp"); tmp)
                     unlinkFiles(tmp.get());
                 unlinkFiles(picture.get());
             }
-            if (const DirFd video(folder.get(), "Video"); video)
+            if (const UniqueFd video = openDirectoryFd(folder.get(), "Video"); video)
                 unlinkFiles(video.get());
             struct stat st {};
             if (::fstatat(folder.get(), "note.txt", &st, AT_SYMLINK_NOFOLLOW) == 0 &&
@@ -217,17 +192,16 @@ void deleteFilesIn(const QString &folderPath, const QString &relativeDir,
 {
     // The workspace root may be a link; nothing below it is followed.
     const QFileInfo folder(folderPath);
-    std::unique_ptr<DirFd> dir =
-        std::make_unique<DirFd>(AT_FDCWD, QFile::encodeName(folder.path()).constData(), true);
+    UniqueFd dir = openDirectoryFd(AT_FDCWD, QFile::encodeName(folder.path()).constData(), true);
     const QStringList parts =
         (folder.fileName() + u'/' + relativeDir).split(u'/', Qt::SkipEmptyParts);
     for (const QString &part : parts) {
-        if (!*dir)
+        if (!dir)
             return;
-        dir = std::make_unique<DirFd>(dir->get(), QFile::encodeName(part).constData());
+        dir = openDirectoryFd(dir.get(), QFile::encodeName(part).constData());
     }
-    if (*dir)
-        unlinkFiles(dir->get(), wanted);
+    if (dir)
+        unlinkFiles(dir.get(), wanted);
 }
 
 QString insertTmp(const QString &path)

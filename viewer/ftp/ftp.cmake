@@ -8,6 +8,7 @@ add_library(viewer_ftp STATIC
   ${CMAKE_CURRENT_LIST_DIR}/ftp_paths.h ${CMAKE_CURRENT_LIST_DIR}/ftp_paths.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ftp_server.h ${CMAKE_CURRENT_LIST_DIR}/ftp_server.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ftp_upload.h ${CMAKE_CURRENT_LIST_DIR}/ftp_upload.cpp
+  ${PROJECT_SOURCE_DIR}/common/dir_stream.h
   ${PROJECT_SOURCE_DIR}/common/unique_fd.h
   ${CMAKE_CURRENT_LIST_DIR}/ftp.qrc
 )

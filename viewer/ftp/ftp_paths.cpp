@@ -99,17 +99,6 @@ bool removeBelow(int dirFd, const QByteArray &name, int depthLeft)
 
 } // namespace
 
-DirPtr openDirectory(int dirFd, const char *name)
-{
-    const int fd = ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return nullptr;
-    DirPtr dir(::fdopendir(fd));
-    if (!dir)
-        ::close(fd);
-    return dir;
-}
-
 FtpRoot::FtpRoot(const QString &dir)
 {
     const std::unique_ptr<char, decltype(&std::free)> real(

@@ -3,6 +3,7 @@
 // nor a symbolic link leads outside it, and nothing can swap a path between check and use.
 #pragma once
 
+#include "dir_stream.h"
 #include "unique_fd.h"
 
 #include <QByteArray>
@@ -13,16 +14,6 @@
 #include <optional>
 
 namespace quelmar::viewer {
-
-// Closes a directory stream, with the descriptor under it.
-struct DirCloser {
-    void operator()(DIR *dir) const { ::closedir(dir); }
-};
-using DirPtr = std::unique_ptr<DIR, DirCloser>;
-
-// Reads the directory `name` inside `dirFd` through a descriptor of its own, so the caller's
-// stays untouched; a symbolic link is not followed. Null with errno on failure.
-DirPtr openDirectory(int dirFd, const char *name);
 
 // The served directory. Paths below it are "relative paths": components joined by "/" with
 // no ".", ".." or empty part; the empty path is the base directory itself.
