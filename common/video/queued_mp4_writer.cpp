@@ -34,7 +34,7 @@ bool QueuedMp4Writer::offer(QImage picture, std::int64_t pts)
 {
     {
         std::lock_guard lock(mutex_);
-        if (finishing_ || queue_.size() >= capacity_) {
+        if (finishing_ || failed_ || queue_.size() >= capacity_) {
             ++dropped_;
             return false;
         }
@@ -64,6 +64,12 @@ bool QueuedMp4Writer::finish(QString *error)
     if (error)
         *error = error_;
     return ok_;
+}
+
+bool QueuedMp4Writer::failed() const
+{
+    std::lock_guard lock(mutex_);
+    return failed_;
 }
 
 std::int64_t QueuedMp4Writer::framesWritten() const
@@ -96,9 +102,12 @@ void QueuedMp4Writer::run()
             queue_.pop_front();
         }
         // After a failed write the rest are only taken off the queue.
-        if (!failed && !writer_->write(item.picture, item.pts, &problem))
+        if (!failed && !writer_->write(item.picture, item.pts, &problem)) {
             failed = true;
-        if (!failed) {
+            std::lock_guard lock(mutex_);
+            failed_ = true;
+            queue_.clear(); // those pictures can no longer reach the file
+        } else if (!failed) {
             std::lock_guard lock(mutex_);
             ++written_;
         }

@@ -35,14 +35,17 @@ public:
     QueuedMp4Writer(const QueuedMp4Writer &) = delete;
     QueuedMp4Writer &operator=(const QueuedMp4Writer &) = delete;
 
-    // Queues a picture for `pts`; false (the picture dropped) when the queue is full or the
-    // writer is finishing. Never blocks on the encoder.
+    // Queues a picture for `pts`; false (the picture dropped) when the queue is full, the
+    // writer is finishing or a write has failed. Never blocks on the encoder.
     bool offer(QImage picture, std::int64_t pts);
     // The pictures queued so far are written, then the file is finished; returns at once.
     // `onFinished` (optional) is called on the writer's thread afterwards.
     void requestFinish(Finished onFinished = {});
     // requestFinish() and then waits until the file is finished. The result of the finish.
     bool finish(QString *error = nullptr);
+
+    // A write failed (a full disk, a removed medium): nothing more reaches the file.
+    bool failed() const;
 
     const QString &path() const { return path_; }
     std::int64_t framesWritten() const;
@@ -65,6 +68,7 @@ private:
     std::deque<Item> queue_;
     bool finishing_ = false;
     bool done_ = false;
+    bool failed_ = false;
     bool ok_ = false;
     QString error_;
     Finished onFinished_;

@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -130,6 +131,67 @@ TEST_F(Recorder, FinishNowLeavesNoFileWithoutPictureAndAPlayableOneWithAPoster)
     recorder_.finishNow();
     expectPlayable(stopped, 4);
     EXPECT_FALSE(recorder_.isWriting(stopped));
+}
+
+// A file-size limit stands in for a full disk: writes beyond it fail with EFBIG.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        struct sigaction ignore = {};
+        ignore.sa_handler = SIG_IGN;
+        ::sigaction(SIGXFSZ, &ignore, &previousAction_);
+        ::getrlimit(RLIMIT_FSIZE, &previous_);
+        rlimit limited = previous_;
+        limited.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &previous_);
+        ::sigaction(SIGXFSZ, &previousAction_, nullptr);
+    }
+
+private:
+    rlimit previous_ = {};
+    struct sigaction previousAction_ = {};
+};
+
+QImage noise(quint32 seed)
+{
+    QImage picture(640, 480, QImage::Format_RGB32);
+    quint32 state = seed * 2654435761u + 1;
+    for (int y = 0; y < picture.height(); ++y) {
+        auto *line = reinterpret_cast<quint32 *>(picture.scanLine(y));
+        for (int x = 0; x < picture.width(); ++x) {
+            state = state * 1664525u + 1013904223u;
+            line[x] = 0xff000000u | (state >> 8);
+        }
+    }
+    return picture;
+}
+
+// Before, the clock ran on over a file nothing reached any more, and the fault was told only
+// when the user stopped.
+TEST_F(Recorder, AFailedWriteEndsTheRecordingAndSaysWhy)
+{
+    QSignalSpy finished(&recorder_, &VideoRecorder::recordingFinished);
+    const FileSizeLimit limit(256 * 1024);
+    ASSERT_EQ(recorder_.TakeRecord(videos()), VideoRecorder::Press::Started);
+    const QString video = recorder_.videoFileName();
+    quint32 seed = 0;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            recorder_.recordingVideo(noise(++seed));
+            return recorder_.recordcapture() == VideoRecorder::kIdle;
+        },
+        kWaitMs));
+    EXPECT_FALSE(recorder_.recordTimer().isActive());
+    ASSERT_TRUE(finished.count() > 0 || finished.wait(kWaitMs));
+    EXPECT_EQ(finished.at(0).at(0).toString(), video);
+    EXPECT_FALSE(finished.at(0).at(1).toBool());
+    EXPECT_FALSE(finished.at(0).at(2).toString().isEmpty());
+    EXPECT_FALSE(recorder_.isWriting(video));
 }
 
 struct ClockCase {

@@ -20,6 +20,7 @@ Q_LOGGING_CATEGORY(lcRecorder, "quelmar.viewer.recorder", QtWarningMsg)
 struct VideoRecorder::Finishing {
     std::unique_ptr<QueuedMp4Writer> writer;
     QString path;
+    std::uint64_t id; // never reused, unlike the address a late report would carry
 };
 
 VideoRecorder::VideoRecorder(ViewerSound *sound, QObject *parent) : QObject(parent), sound_(sound)
@@ -110,6 +111,17 @@ void VideoRecorder::recordingVideo(const QImage &frame)
             posterFrame_ = QImage();
         } else {
             ++framesDropped_;
+            if (writer_ && writer_->failed()) {
+                // Nothing more can reach the file: end the recording now, so the clock does
+                // not run on over an empty file; recordingFinished reports why.
+                recordcapture_ = kIdle;
+                recordTimer_.stop();
+                clearClock();
+                startFinishing();
+                frameCount_ = 1;
+                Q_EMIT statusTextChanged({});
+                break;
+            }
         }
         ++frameCount_;
         break;
@@ -154,23 +166,26 @@ void VideoRecorder::startFinishing()
     auto finishing = std::make_unique<Finishing>();
     finishing->writer = std::move(writer_);
     finishing->path = videoFileName_;
-    Finishing *raw = finishing.get();
+    finishing->id = ++lastFinishingId_;
+    QueuedMp4Writer *writer = finishing->writer.get();
+    const std::uint64_t id = finishing->id;
     finishing_.push_back(std::move(finishing));
-    raw->writer->requestFinish(
-        [this, raw](bool ok, const QString &error) { finishedOnWriterThread(raw, ok, error); });
+    writer->requestFinish(
+        [this, id](bool ok, const QString &error) { finishedOnWriterThread(id, ok, error); });
 }
 
-void VideoRecorder::finishedOnWriterThread(Finishing *finishing, bool ok, const QString &error)
+void VideoRecorder::finishedOnWriterThread(std::uint64_t id, bool ok, const QString &error)
 {
     // Posted: the writer is released on the main thread, which owns it. When the recorder is
-    // gone first, the call is dropped and the destructor has waited for the file already.
+    // gone first, the call is dropped and the destructor has waited for the file already; when
+    // finishNow() has reported the file already, no entry has the id any more.
     QMetaObject::invokeMethod(
         this,
-        [this, finishing, ok, error] {
+        [this, id, ok, error] {
             for (auto it = finishing_.begin(); it != finishing_.end(); ++it) {
-                if (it->get() != finishing)
+                if ((*it)->id != id)
                     continue;
-                const QString path = finishing->path;
+                const QString path = (*it)->path;
                 finishing_.erase(it);
                 Q_EMIT recordingFinished(path, ok, error);
                 return;

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <cstdint>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -70,7 +71,7 @@ private:
     struct Finishing;
     void writePoster();
     void startFinishing();
-    void finishedOnWriterThread(Finishing *finishing, bool ok, const QString &error);
+    void finishedOnWriterThread(std::uint64_t id, bool ok, const QString &error);
     void clearClock();
     static QImage toCanvas(const QImage &frame);
 
@@ -89,6 +90,7 @@ private:
     QTimer recordTimer_;
     std::unique_ptr<QueuedMp4Writer> writer_;           // the running recording
     std::vector<std::unique_ptr<Finishing>> finishing_; // stopped, still writing their files
+    std::uint64_t lastFinishingId_ = 0;
     std::jthread posterJob_; // last: joined before the members it reads go
 };
 
