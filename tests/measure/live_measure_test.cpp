@@ -7,6 +7,8 @@
 #include "temp_home.h"
 
 #include <QImage>
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -633,10 +635,10 @@ TEST_F(LiveMeasureTest, FramesDrawWhileShapesAreAddedUndoneAndDeleted)
     }
     // Let the capture thread see the last marks at least once before stopping it.
     const int seen = frames.load();
-    while (frames.load() < seen + 2) {
-    }
+    const bool sawThem = QTest::qWaitFor([&] { return frames.load() >= seen + 2; }, 10000);
     stop = true;
     capture.join();
+    ASSERT_TRUE(sawThem);
     EXPECT_GT(frames.load(), 0);
 }
 

@@ -22,6 +22,8 @@
 #include <QMouseEvent>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 using namespace quelmar::station;
@@ -76,7 +78,7 @@ protected:
     {
         int rc = -1;
         const QByteArray out = test::runTool(
-            QStringLiteral("/usr/local/bin/convert"),
+            QStringLiteral("/usr/bin/convert"),
             {path, QStringLiteral("-crop"), QStringLiteral("1x1+%1+%2").arg(at.x()).arg(at.y()),
              QStringLiteral("-depth"), QStringLiteral("8"), QStringLiteral("txt:-")},
             &rc);
@@ -187,9 +189,7 @@ TEST_P(LiveStills, CarryTheLineAndTheCrosshairAtTheMappedPositions)
 
     // The moving picture shows them in preview pixels.
     const std::uint64_t produced = hub->framesProduced();
-    QSignalSpy shown(window->preview(), &QObject::objectNameChanged); // never emitted: a timer
-    for (int i = 0; i < 200 && hub->framesProduced() < produced + 2; ++i)
-        shown.wait(25);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return hub->framesProduced() >= produced + 2; }, 5000));
     const QImage preview = window->preview()->grab().toImage();
     EXPECT_EQ(preview.pixel(150, 100), qRgb(255, 0, 0));
     EXPECT_EQ(preview.pixel(320, 10), qRgb(255, 255, 255));
