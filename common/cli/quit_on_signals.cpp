@@ -71,7 +71,9 @@ void QuitOnSignals::readSignals()
             Q_EMIT signalled(lastSignal_);
         }
     }
-    QCoreApplication::quit();
+    // exit(), not quit(): Qt 6's quit() first asks every window to close, and a window may
+    // answer with a question nobody at a terminal or a service manager can answer.
+    QCoreApplication::exit(0);
 }
 
 } // namespace quelmar::cli

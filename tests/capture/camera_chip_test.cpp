@@ -4,6 +4,7 @@
 // window with a class-4 demo camera.
 #include "capture/camera_chip.h"
 #include "capture/chip_snapshot_button.h"
+#include "capture/video_cap_wnd.h"
 
 #include "base/command_ids.h"
 #include "demo_station.h"
@@ -341,6 +342,25 @@ TEST(ChipWindow, WithoutTheLibraryTheItemKeepsSnapshotEnable)
     // The camera's own button gives nothing either way on class 4.
     station.hub->pressButton();
     EXPECT_FALSE(window.captureState().stillRequested);
+}
+
+// Class 4 has one size for both resolution commands in its table; Low takes 2592 x 1944.
+TEST(ChipWindow, TheResolutionCommandsOfAClassFourCamera)
+{
+    SyntheticCameraOptions camera = classFourCamera();
+    camera.formats.insert(camera.formats.begin() + 2, {2592, 1944, PixelFormat::Mjpg});
+    test::DemoStation station(camera, {QStringLiteral("/nonexistent/libX.so")});
+    CScopeDeskDlg &window = *station.window;
+    ASSERT_EQ(window.sensorClass(), 4);
+    const auto size = [&] {
+        const CapConfig &config = window.capture()->capConfig();
+        return QSize(config.bmi.width, config.bmi.height);
+    };
+    window.onCommand(cmd::LowResolution);
+    EXPECT_EQ(size(), QSize(2592, 1944));
+    window.onCommand(cmd::HighResolution);
+    EXPECT_EQ(size(), QSize(3264, 2448));
+    EXPECT_TRUE(window.isConnected());
 }
 
 } // namespace
