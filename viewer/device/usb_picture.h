@@ -40,7 +40,8 @@ public:
     void scale(const FrameView &source, std::uint8_t *target, int targetWidth, int targetHeight,
                std::ptrdiff_t targetStride);
 
-    static constexpr int kWeightBits = 14;
+    // Weights in 1/256: vertical sums of 8-bit pixels then fit in 16 bits.
+    static constexpr int kWeightBits = 8;
 
 private:
     struct Taps {
@@ -55,7 +56,7 @@ private:
 
     Taps columns_;
     Taps rows_;
-    std::vector<std::int32_t> rowSum_; // one source row's width of vertically weighted sums
+    std::vector<std::uint16_t> rowSum_; // one source row of vertically weighted sums
 };
 
 // The colour adjustments in one pass: an affine colour matrix for saturation, brightness,
