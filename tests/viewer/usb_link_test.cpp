@@ -304,6 +304,14 @@ TEST_F(UsbTest, UsbSlidersAdjustThePictureAndDefaultClearsThem)
     EXPECT_EQ(tab.adjustmentSlider(Adjustment::Contrast).value(), 1000);
     EXPECT_EQ(tab.adjustmentSlider(Adjustment::Saturation).value(), 1000);
     EXPECT_EQ(hue.value(), 0);
+
+    // Going off screen (minimised, hidden) stops nothing; closing the window stops the camera.
+    window.show();
+    window.hide();
+    ASSERT_TRUE(shown.wait(5000));
+    EXPECT_TRUE(controller.usbLinkActive());
+    window.close();
+    EXPECT_FALSE(controller.usbLinkActive());
 }
 
 TEST_F(UsbTest, WifiSlidersSendCommandsAndKeepTheirValues)

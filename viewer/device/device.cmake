@@ -8,6 +8,8 @@ add_library(viewer_device STATIC
   ${_dir}/device_http.h ${_dir}/device_http.cpp
   ${_dir}/multipart_splitter.h ${_dir}/multipart_splitter.cpp
   ${_dir}/network_manager_wifi.h ${_dir}/network_manager_wifi.cpp
+  ${_dir}/picture_filter.h ${_dir}/picture_filter.cpp
+  ${_dir}/picture_scaler.h ${_dir}/picture_scaler.cpp
   ${_dir}/settings_page.h ${_dir}/settings_page.cpp
   ${_dir}/usb_link.h ${_dir}/usb_link.cpp
   ${_dir}/usb_picture.h ${_dir}/usb_picture.cpp
@@ -20,6 +22,6 @@ target_link_libraries(viewer_device PUBLIC Qt6::Core Qt6::Gui Qt6::DBus quelmar_
 quelmar_target_defaults(viewer_device)
 
 # The per-frame pixel loops are only fast when the compiler vectorises them.
-set_source_files_properties(${PROJECT_SOURCE_DIR}/viewer/device/usb_picture.cpp
-  PROPERTIES COMPILE_OPTIONS "-O3")
+set_source_files_properties(${PROJECT_SOURCE_DIR}/viewer/device/picture_filter.cpp
+  ${PROJECT_SOURCE_DIR}/viewer/device/picture_scaler.cpp PROPERTIES COMPILE_OPTIONS "-O3")
 unset(_dir)

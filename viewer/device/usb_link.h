@@ -90,13 +90,16 @@ private:
 
     CameraBackend *cameras_;
     std::vector<CameraInfo> videoDevices_;
-    std::unique_ptr<Camera> camera_;
+    std::unique_ptr<Camera> camera_; // main thread only, as announced_ and videoDevices_
     // Used by the open camera's capture thread only; replaced only while nothing streams.
     std::unique_ptr<UsbPictureMaker> maker_;
     QSize announced_{UsbPictureMaker::kWidth, UsbPictureMaker::kHeight};
-    // Pictures of a stream that has since been stopped are dropped on arrival.
+    // Pictures of a stream that has since been stopped are dropped on arrival: the capture
+    // thread tags each with its stream's number, the main thread compares.
     std::atomic<int> generation_{0};
 
+    // Guards adjustments_: the main thread writes it, each frame on the capture thread takes
+    // one copy, so a frame never sees half of a change.
     mutable std::mutex adjustmentsMutex_;
     PictureAdjustments adjustments_;
 };
