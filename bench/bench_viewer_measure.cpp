@@ -2,6 +2,8 @@
 // grid, crosshair and scale overlays, against a plain copy of a 3264 x 2448 camera frame in the
 // same run. The allocs_per_frame counter counts every malloc, calloc and realloc (Qt's
 // included) made while drawing: once the shapes stop changing it should stay at 0.
+#include "allocation_counter.h"
+#include "frame_memcpy.h"
 #include "image/frame.h"
 #include "measure/grid_overlay.h"
 #include "measure/measure_model.h"
@@ -11,55 +13,11 @@
 
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstring>
-
-extern "C" {
-void *__libc_malloc(std::size_t size);
-void *__libc_calloc(std::size_t count, std::size_t size);
-void *__libc_realloc(void *pointer, std::size_t size);
-}
-
-namespace {
-
-std::atomic<long> allocations{0};
-
-} // namespace
-
-// Counting stand-ins in front of the C library's allocator, for the whole program.
-extern "C" void *malloc(std::size_t size)
-{
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    return __libc_malloc(size);
-}
-
-extern "C" void *calloc(std::size_t count, std::size_t size)
-{
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    return __libc_calloc(count, size);
-}
-
-extern "C" void *realloc(void *pointer, std::size_t size)
-{
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    return __libc_realloc(pointer, size);
-}
-
 namespace {
 
 using namespace quelmar::viewer;
-
-void BM_FrameMemcpy(benchmark::State &state)
-{
-    quelmar::Frame source(3264, 2448);
-    std::memset(source.data(), 0x5a, source.byteCount());
-    quelmar::Frame target(3264, 2448);
-    for (auto _ : state) {
-        std::memcpy(target.data(), source.data(), source.byteCount());
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(source.byteCount()));
-}
+using quelmar::bench::allocations;
+using quelmar::bench::BM_FrameMemcpy;
 
 // Fifty shapes, the tools in turn, spread over the view.
 void addShapes(MeasureModel &model)

@@ -9,12 +9,18 @@
 #include "app/viewer_sound.h"
 #include "device/network_manager_wifi.h"
 
+#include <camera/multi_backend.h>
+#include <camera/synthetic/synthetic_camera.h>
+#include <camera/v4l2/v4l2_backend.h>
+
 #include <cli/command_line.h>
 #include <cli/display_guard.h>
 
 #include <QApplication>
 #include <QTimer>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <sys/resource.h>
@@ -82,6 +88,40 @@ void recordOnFirstPicture(ViewController &controller)
         });
 }
 
+// The USB cameras: the V4L2 devices, with --demo-camera behind the demo camera.
+struct UsbCameras {
+    explicit UsbCameras(bool demo)
+    {
+        if (!demo) {
+            all = &v4l2;
+            return;
+        }
+        SyntheticCameraOptions options;
+        options.friendlyName = QStringLiteral("Quelmar Demo Microscope");
+        // Rates to choose from in the settings tab, as UVC cameras offer them.
+        options.frameRates = [](int width, int height) {
+            const int fastest =
+                std::clamp(int(std::lround(3.4e6 / (double(width) * height))), 1, 30);
+            std::vector<int> rates{fastest};
+            for (const int rate : {15, 10, 5}) {
+                if (rate < fastest)
+                    rates.push_back(rate);
+            }
+            return rates;
+        };
+        demoBackend = std::make_unique<SyntheticBackend>(
+            std::make_shared<SyntheticCameraHub>(std::move(options)));
+        multi =
+            std::make_unique<MultiBackend>(std::vector<CameraBackend *>{demoBackend.get(), &v4l2});
+        all = multi.get();
+    }
+
+    V4l2Backend v4l2;
+    std::unique_ptr<CameraBackend> demoBackend;
+    std::unique_ptr<MultiBackend> multi;
+    CameraBackend *all = nullptr;
+};
+
 int showWindow(int argc, char **argv, const OrbiluxOptions &options)
 {
     std::unique_ptr<QApplication> app;
@@ -113,6 +153,8 @@ int showWindow(int argc, char **argv, const OrbiluxOptions &options)
     services.ftpAddress = options.ftpAddress;
     services.sound = &sound;
     services.opener = &opener;
+    UsbCameras cameras(options.demoCamera);
+    services.cameras = cameras.all;
 
     OrbiluxWindow window(services);
     prompt.setParent(&window);
@@ -121,6 +163,8 @@ int showWindow(int argc, char **argv, const OrbiluxOptions &options)
         recordOnFirstPicture(window.controller());
     if (options.connectWifi)
         QTimer::singleShot(0, &window.controller(), &ViewController::ConnectWiFiCamera);
+    if (options.connectUsb)
+        QTimer::singleShot(0, &window.controller(), &ViewController::ConnectUSBCamera);
     if (options.exitAfter)
         scheduleExit(*options.exitAfter, window.controller());
     return QApplication::exec();

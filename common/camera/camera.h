@@ -53,6 +53,18 @@ struct FrameInterval {
     bool operator==(const FrameInterval &) const = default;
 };
 
+// The frame intervals a camera offers for one format: one interval (shortest == longest), or
+// every interval between the two.
+struct FrameIntervalRange {
+    FrameInterval shortest; // the fastest rate
+    FrameInterval longest;  // the slowest rate
+
+    bool operator==(const FrameIntervalRange &) const = default;
+};
+
+// The usual name of a pixel format, for cameras that give none of their own.
+QString standardFormatName(PixelFormat format);
+
 // Called on the camera's capture thread for every frame. The frame is packed BGR24 and may
 // be changed in place; it is valid only during the call. `sampleTime` is in seconds.
 using FrameCallback = std::function<void(FrameView frame, double sampleTime)>;
@@ -83,6 +95,16 @@ public:
     // Asks for a frame interval before streaming; the camera picks the nearest it offers.
     // The interval in force, or nothing when the camera does not let the rate be set.
     virtual std::optional<FrameInterval> setFrameInterval(FrameInterval) { return std::nullopt; }
+    // The interval in force now; nothing when the camera does not tell.
+    virtual std::optional<FrameInterval> frameInterval() const { return std::nullopt; }
+    // The intervals the camera offers for `format`, in its own order; empty when it does not
+    // tell.
+    virtual std::vector<FrameIntervalRange> frameIntervals(const CaptureFormat &) const
+    {
+        return {};
+    }
+    // The camera's name of a pixel format ("Motion-JPEG").
+    virtual QString formatName(PixelFormat format) const { return standardFormatName(format); }
 
     // The picture properties; null when the camera offers none. Owned by the camera.
     virtual CameraControls *controls() { return nullptr; }

@@ -58,8 +58,20 @@ TEST(OrbiluxOptions, NothingGivenOpensTheWindowOnTheDefaultDevice)
     EXPECT_TRUE(options.wifiNetworkName.isEmpty());
     EXPECT_EQ(options.ftpAddress, QHostAddress(QHostAddress::Any));
     EXPECT_FALSE(options.connectWifi);
+    EXPECT_FALSE(options.connectUsb);
+    EXPECT_FALSE(options.demoCamera);
     EXPECT_FALSE(options.record);
     EXPECT_FALSE(options.exitAfter);
+}
+
+TEST(OrbiluxOptions, TheDemoCameraRunRecordsFromUsb)
+{
+    const OrbiluxOptions options = OrbiluxCommandLine().options(
+        {"--demo-camera", "--connect-usb", "--record", "--exit-after", "6"});
+    EXPECT_TRUE(options.demoCamera);
+    EXPECT_TRUE(options.connectUsb);
+    EXPECT_FALSE(options.connectWifi);
+    EXPECT_TRUE(options.record);
 }
 
 TEST(OrbiluxOptions, TheSimulatorRunOfTheMakefileAndTheBenchmarks)
@@ -193,6 +205,14 @@ INSTANTIATE_TEST_SUITE_P(
               {"--ftp-serve", "%DIR%", "--connect-wifi"},
               2,
               "--connect-wifi does not apply to --ftp-serve"},
+        Early{"DemoCameraWithShare",
+              {"--ftp-serve", "%DIR%", "--demo-camera"},
+              2,
+              "--demo-camera does not apply to --ftp-serve"},
+        Early{"BothCameras",
+              {"--connect-wifi", "--connect-usb"},
+              2,
+              "--connect-wifi and --connect-usb exclude each other"},
         Early{"RecordWithShare",
               {"--ftp-serve", "%DIR%", "--record"},
               2,
@@ -223,8 +243,8 @@ TEST(OrbiluxOptions, HelpListsEveryOptionInUse)
     for (const char *option :
          {"--ftp-serve <DIR>", "--port <N>", "--ftp-address <A>", "--wifi-host <HOST>",
           "--wifi-web-port <N>", "--wifi-stream-port <N>", "--wifi-network-name <NAME>",
-          "--connect-wifi", "--record", "--exit-after <SECONDS>", "--help", "--version",
-          "ORBILUX_HOME", "ORBILUX_WIFI_NETWORK_NAME"})
+          "--connect-wifi", "--connect-usb", "--demo-camera", "--record", "--exit-after <SECONDS>",
+          "--help", "--version", "ORBILUX_HOME", "ORBILUX_WIFI_NETWORK_NAME"})
         EXPECT_TRUE(help.contains(QString::fromLatin1(option))) << option;
     EXPECT_FALSE(help.contains(QStringLiteral("platformpluginpath"))); // Qt's stay hidden
 }

@@ -45,3 +45,13 @@ quelmar_add_test(viewer_recorder_test LABEL viewer
   LIBS viewer_app Qt6::Network)
 target_compile_definitions(viewer_recorder_test PRIVATE ORBILUX_PROGRAM="$<TARGET_FILE:orbilux>")
 add_dependencies(viewer_recorder_test orbilux)
+
+# USB cameras (the demo camera) in Orbilux, their pictures and the adjustments.
+quelmar_add_test(viewer_usb_test LABEL viewer
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/usb_link_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/usb_picture_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/closed_address.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/wifiscope_sim.h
+    ${CMAKE_CURRENT_LIST_DIR}/viewer_test_support.h
+  LIBS viewer_app quelmar_camera Qt6::Network Qt6::Test)

@@ -67,17 +67,6 @@ TEST_F(ControllerTest, OffTheNetworkConnectingAlertsAndNothingElse)
     EXPECT_EQ(controller.camera_stype(), kNoCamera);
 }
 
-TEST_F(ControllerTest, WifiAfterUsbDoesNothing)
-{
-    network_.setName(std::nullopt); // an alert would show that the choice was acted on
-    ViewController controller(services(quelmar::test::closedAddress()));
-    controller.handleUsbPicture(picture());
-    controller.ConnectWiFiCamera();
-    EXPECT_EQ(controller.camera_stype(), kUsbCamera);
-    EXPECT_TRUE(prompt_.alerts.isEmpty());
-    EXPECT_FALSE(controller.streamRunning());
-}
-
 TEST_F(ControllerTest, UnreadableSettingsPageKeeps640x480AndSendsNoApply)
 {
     ViewController controller(services(quelmar::test::closedAddress()));

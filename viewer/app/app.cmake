@@ -1,6 +1,7 @@
 # Orbilux's window and controller, and the orbilux program.
 set(_dir ${CMAKE_CURRENT_LIST_DIR})
 add_library(viewer_app STATIC
+  ${_dir}/adjustment_controls.h ${_dir}/adjustment_controls.cpp
   ${_dir}/calibration_store.h ${_dir}/calibration_store.cpp
   ${_dir}/ftp_share.h ${_dir}/ftp_share.cpp
   ${_dir}/gallery.h ${_dir}/gallery.cpp
@@ -19,6 +20,7 @@ add_library(viewer_app STATIC
   ${_dir}/snapshot_watcher.h ${_dir}/snapshot_watcher.cpp
   ${_dir}/video_recorder.h ${_dir}/video_recorder.cpp
   ${_dir}/view_controller.h ${_dir}/view_controller.cpp ${_dir}/view_controller_wifi.cpp
+    ${_dir}/view_controller_usb.cpp
   ${_dir}/viewer_paths.h ${_dir}/viewer_paths.cpp
   ${_dir}/viewer_prompt.h ${_dir}/viewer_prompt.cpp
   ${_dir}/viewer_resources.h ${_dir}/viewer_resources.cpp
@@ -32,7 +34,7 @@ target_link_libraries(viewer_app PUBLIC viewer_device viewer_ftp viewer_measure 
 quelmar_target_defaults(viewer_app)
 
 add_executable(orbilux ${_dir}/../main.cpp)
-target_link_libraries(orbilux PRIVATE viewer_app)
+target_link_libraries(orbilux PRIVATE viewer_app quelmar_camera_v4l2)
 quelmar_target_defaults(orbilux)
 install(TARGETS orbilux RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 unset(_dir)

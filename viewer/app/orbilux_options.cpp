@@ -15,14 +15,16 @@ const QString wifiWebPort = QStringLiteral("wifi-web-port");
 const QString wifiStreamPort = QStringLiteral("wifi-stream-port");
 const QString wifiNetworkName = QStringLiteral("wifi-network-name");
 const QString connectWifi = QStringLiteral("connect-wifi");
+const QString connectUsb = QStringLiteral("connect-usb");
+const QString demoCamera = QStringLiteral("demo-camera");
 const QString record = QStringLiteral("record");
 const QString exitAfter = QStringLiteral("exit-after");
 } // namespace name
 
 // Options of the window that a headless share would silently drop.
 const QStringList kWindowOnly = {name::wifiHost,        name::wifiWebPort, name::wifiStreamPort,
-                                 name::wifiNetworkName, name::connectWifi, name::record,
-                                 name::exitAfter};
+                                 name::wifiNetworkName, name::connectWifi, name::connectUsb,
+                                 name::demoCamera,      name::record,      name::exitAfter};
 
 void describeOptions(cli::CommandLine &line)
 {
@@ -56,6 +58,12 @@ void describeOptions(cli::CommandLine &line)
     line.addOption(
         {name::connectWifi, QStringLiteral("Connect to the Wi-Fi microscope at start, as choosing "
                                            "Wi-Fi in the window does.")});
+    line.addOption(
+        {name::connectUsb, QStringLiteral("Connect the first USB camera at start, as choosing USB "
+                                          "in the window does.")});
+    line.addOption({name::demoCamera,
+                    QStringLiteral("Offer the built-in demo camera first among the USB cameras; "
+                                   "the real cameras stay in the list.")});
     line.addOption(
         {name::record, QStringLiteral("Start a recording with the first picture shown (for "
                                       "measurements).")});
@@ -138,6 +146,12 @@ std::optional<cli::EarlyExit> readWindowOptions(const cli::CommandLine &line,
                                   ? line.value(name::wifiNetworkName)
                                   : environment.value(QStringLiteral("ORBILUX_WIFI_NETWORK_NAME"));
     options.connectWifi = line.isSet(name::connectWifi);
+    options.connectUsb = line.isSet(name::connectUsb);
+    if (options.connectWifi && options.connectUsb)
+        return line.refusal(
+            QStringLiteral("--connect-wifi and --connect-usb exclude each other: one camera at a "
+                           "time."));
+    options.demoCamera = line.isSet(name::demoCamera);
     options.record = line.isSet(name::record);
     if (line.isSet(name::exitAfter)) {
         const QString text = line.value(name::exitAfter);

@@ -26,6 +26,8 @@ struct OrbiluxOptions {
     QString wifiNetworkName; // empty: NetworkManager tells the network's name
     QHostAddress ftpAddress = QHostAddress(QHostAddress::Any); // where the share listens
     bool connectWifi = false;        // choose the Wi-Fi microscope at once
+    bool connectUsb = false;         // choose the first USB camera at once
+    bool demoCamera = false;         // the demo camera first among the USB cameras
     bool record = false;             // start a recording with the first picture shown
     std::optional<double> exitAfter; // seconds until the window quits and reports its frames
 };

@@ -125,7 +125,10 @@ void OrbiluxWindow::connectController()
     connect(c, &ViewController::pictureShown, view_,
             [this](const QImage &image, double width, double height) {
                 view_->setImage(image);
-                view_->setWiFiNeedsReDraw(width, height);
+                if (controller_->camera_stype() == kUsbCamera)
+                    view_->setUSBNeedsReDraw(width, height);
+                else
+                    view_->setWiFiNeedsReDraw(width, height);
             });
     connect(c, &ViewController::snapshotLedChanged, toolbar_, &OrbiluxToolbar::showLed);
     connect(c, &ViewController::stillRequested, this, &OrbiluxWindow::saveStill);
@@ -176,8 +179,8 @@ void OrbiluxWindow::tabChanged(int index)
         return;
     }
     bPictureShow_ = index;
-    if (index == kSettingsTab && controller_->camera_stype() == kWifiCamera)
-        settings_->fillWifiSettings();
+    if (index == kSettingsTab)
+        settings_->showCameraSettings();
 }
 
 void OrbiluxWindow::showAlbums(const QStringList &albums, const QString &current)

@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QToolButton>
@@ -32,6 +33,7 @@ SettingsTab::SettingsTab(ViewController &controller, ViewerPrompt *prompt, QWidg
 {
     auto *column = new QVBoxLayout(this);
     auto *device = new QGroupBox(QStringLiteral("Wi-Fi microscope"), this);
+    wifiGroup_ = device;
     auto *deviceForm = new QFormLayout(device);
     resolutionPopUp_ = new QComboBox(device);
     resolutionPopUp_->setObjectName(QStringLiteral("wifiResolutionPopUp"));
@@ -45,6 +47,40 @@ SettingsTab::SettingsTab(ViewController &controller, ViewerPrompt *prompt, QWidg
     });
     connect(ratePopUp_, &QComboBox::activated, this,
             [this](int index) { controller_.handleFpsPopBtn(ratePopUp_->itemText(index)); });
+
+    usbGroup_ = new QGroupBox(QStringLiteral("USB camera"), this);
+    auto *usbForm = new QFormLayout(usbGroup_);
+    usbDevicePopUp_ = new QComboBox(usbGroup_);
+    usbDevicePopUp_->setObjectName(QStringLiteral("usbDevicePopUp"));
+    usbFormatPopUp_ = new QComboBox(usbGroup_);
+    usbFormatPopUp_->setObjectName(QStringLiteral("usbFormatPopUp"));
+    usbRatePopUp_ = new QComboBox(usbGroup_);
+    usbRatePopUp_->setObjectName(QStringLiteral("usbRatePopUp"));
+    for (QComboBox *popUp : {usbDevicePopUp_, usbFormatPopUp_, usbRatePopUp_})
+        popUp->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    usbForm->addRow(QStringLiteral("Camera"), usbDevicePopUp_);
+    usbForm->addRow(QStringLiteral("Format"), usbFormatPopUp_);
+    usbForm->addRow(QStringLiteral("Rate"), usbRatePopUp_);
+    column->addWidget(usbGroup_);
+    usbGroup_->hide();
+    // Each choice shows afterwards what the camera runs now: a refused one is not kept.
+    const auto choose = [this](void (ViewController::*set)(int)) {
+        return [this, set](int index) {
+            (controller_.*set)(index);
+            fillUsbSettings();
+            fillAdjustments();
+        };
+    };
+    connect(usbDevicePopUp_, &QComboBox::activated, this,
+            choose(&ViewController::setSelectedVideoDevice));
+    connect(usbFormatPopUp_, &QComboBox::activated, this,
+            choose(&ViewController::setVideoDeviceFormat));
+    connect(usbRatePopUp_, &QComboBox::activated, this, choose(&ViewController::setFrameRateRange));
+
+    auto *adjust = new QGroupBox(QStringLiteral("Adjustments"), this);
+    auto *adjustForm = new QFormLayout(adjust);
+    buildAdjustments(adjustForm);
+    column->addWidget(adjust);
 
     auto *style = new QGroupBox(QStringLiteral("Measurement"), this);
     auto *styleForm = new QFormLayout(style);
@@ -69,6 +105,72 @@ SettingsTab::SettingsTab(ViewController &controller, ViewerPrompt *prompt, QWidg
 
     connect(&measure, &MeasureControls::styleChanged, this, &SettingsTab::showStyle);
     showStyle(measure.style());
+}
+
+void SettingsTab::buildAdjustments(QFormLayout *form)
+{
+    const std::array<QString, kAdjustments.size()> labels = {
+        QStringLiteral("Brightness"), QStringLiteral("Contrast"), QStringLiteral("Saturation"),
+        QStringLiteral("Hue"),        QStringLiteral("Gamma"),    QStringLiteral("Sharpness")};
+    const std::array<QString, kAdjustments.size()> names = {
+        QStringLiteral("brightnessSlider"), QStringLiteral("contrastSlider"),
+        QStringLiteral("saturationSlider"), QStringLiteral("hueSlider"),
+        QStringLiteral("gammaSlider"),      QStringLiteral("sharpnessSlider")};
+    for (const Adjustment adjustment : kAdjustments) {
+        const auto i = std::size_t(adjustment);
+        auto *slider = new QSlider(Qt::Horizontal, this);
+        slider->setObjectName(names[i]);
+        adjustmentSliders_[i] = slider;
+        form->addRow(labels[i], slider);
+        connect(slider, &QSlider::valueChanged, this, [this, adjustment](int position) {
+            controller_.moveAdjustment(adjustment, position);
+        });
+    }
+    defaultButton_ = new QPushButton(QStringLiteral("Default"), this);
+    defaultButton_->setObjectName(QStringLiteral("defaultButton"));
+    form->addRow(defaultButton_);
+    connect(defaultButton_, &QPushButton::clicked, this, [this] {
+        controller_.onDefaultAction();
+        fillAdjustments();
+    });
+}
+
+void SettingsTab::showCameraSettings()
+{
+    const bool wifi = controller_.camera_stype() == kWifiCamera;
+    wifiGroup_->setVisible(wifi);
+    usbGroup_->setVisible(!wifi && controller_.camera_stype() == kUsbCamera);
+    if (wifi)
+        fillWifiSettings();
+    else
+        fillUsbSettings();
+    fillAdjustments();
+}
+
+void SettingsTab::fillAdjustments()
+{
+    for (const Adjustment adjustment : kAdjustments) {
+        QSlider *slider = adjustmentSliders_[std::size_t(adjustment)];
+        const SliderSetup setup = controller_.adjustmentSlider(adjustment);
+        // Showing values is no move: no flag is set and no command sent.
+        const QSignalBlocker blocker(slider);
+        slider->setRange(setup.minimum, setup.maximum);
+        slider->setValue(setup.value);
+    }
+}
+
+void SettingsTab::fillUsbSettings()
+{
+    const UsbSettingsTab tab = controller_.usbSettingsTab();
+    const auto fill = [](QComboBox *popUp, const QStringList &entries, int selected) {
+        const QSignalBlocker blocker(popUp);
+        popUp->clear();
+        popUp->addItems(entries);
+        popUp->setCurrentIndex(selected);
+    };
+    fill(usbDevicePopUp_, tab.devices, tab.deviceSelected);
+    fill(usbFormatPopUp_, tab.formats, tab.formatSelected);
+    fill(usbRatePopUp_, tab.rates, tab.rateSelected);
 }
 
 QSlider *SettingsTab::addSlider(QFormLayout *form, const QString &label, int min, int max,

@@ -10,6 +10,7 @@
 #include "viewer_sound.h"
 
 #include "device/device_probe.h"
+#include "device/usb_link.h"
 #include "device/wifi_stream.h"
 
 #include <QDir>
@@ -44,6 +45,12 @@ ViewController::ViewController(ViewerServices services, QObject *parent)
             });
     connect(&measure_, &MeasureControls::statusTextRequested, this, &ViewController::setStatusText);
     gallery_.setBeforeDelete([this](const QStringList &paths) { finishRecordingAmong(paths); });
+
+    if (services_.cameras) {
+        usb_ = std::make_unique<UsbLink>(services_.cameras);
+        connect(usb_.get(), &UsbLink::pictureArrived, this, &ViewController::handleUsbPicture);
+        connect(usb_.get(), &UsbLink::ended, this, &ViewController::usbStreamEnded);
+    }
 }
 
 ViewController::~ViewController()
@@ -51,6 +58,7 @@ ViewController::~ViewController()
     // Everything the recorder reports still finds its receivers alive.
     recorder_.finishNow();
     disconnect(&recorder_, nullptr, this, nullptr);
+    usb_.reset(); // its capture thread ends before the members it reports to
     delete stream_.data();
     if (threadRead_)
         threadRead_->cancel();
@@ -82,17 +90,14 @@ void ViewController::viewDidLoad()
 void ViewController::windowWillClose()
 {
     recorder_.finishNow();
+    if (usb_)
+        usb_->close();
 }
 
 void ViewController::setStatusText(const QString &text)
 {
     statusText_ = text;
     Q_EMIT statusTextChanged(text);
-}
-
-void ViewController::ConnectUSBCamera()
-{
-    // No USB capture in this viewer yet: the choice behaves as with no camera attached.
 }
 
 void ViewController::SaveImage(int flag)

@@ -5,10 +5,12 @@
 // widget, so tests drive it directly; the window shows what its signals say.
 #pragma once
 
+#include "app/adjustment_controls.h"
 #include "app/gallery.h"
 #include "app/measure_controls.h"
 #include "app/video_recorder.h"
 #include "app/workspace.h"
+#include "camera/camera.h"
 #include "device/device_http.h"
 #include "device/settings_page.h"
 #include "device/wifi_network.h"
@@ -34,6 +36,7 @@ class DesktopOpener;
 class DeviceProbe;
 class FtpServer;
 class SnapshotWatcher;
+class UsbLink;
 class ViewerPrompt;
 class ViewerSound;
 class WifiStream;
@@ -45,8 +48,9 @@ struct ViewerServices {
     DeviceAddress device;
     // Where the workspace share listens; every interface unless a test narrows it.
     QHostAddress ftpAddress = QHostAddress(QHostAddress::Any);
-    ViewerSound *sound = nullptr;    // none: silent
-    DesktopOpener *opener = nullptr; // none: files are not opened
+    ViewerSound *sound = nullptr;     // none: silent
+    DesktopOpener *opener = nullptr;  // none: files are not opened
+    CameraBackend *cameras = nullptr; // USB cameras; none: the USB choice does nothing
 };
 
 // What the settings tab shows for the Wi-Fi microscope.
@@ -56,6 +60,16 @@ struct WifiSettingsTab {
     QStringList rates; // "1" to "30"
     int rateSelected = -1;
     CameraControls controls;
+};
+
+// What the settings tab shows for a USB camera.
+struct UsbSettingsTab {
+    QStringList devices;
+    int deviceSelected = -1;
+    QStringList formats;
+    int formatSelected = -1;
+    QStringList rates;
+    int rateSelected = -1;
 };
 
 enum CameraKind { kNoCamera = 0, kUsbCamera = 1, kWifiCamera = 2 };
@@ -82,7 +96,8 @@ public:
     // Probes the device on a thread when the computer is on its network; deviceProbed() says
     // when the values are in.
     void initWiFiDevice();
-    // Closing the window: a recording is finished.
+    // Closing the window: a recording is finished and the USB camera stops. The window going
+    // off screen otherwise (minimised, hidden) stops nothing: nothing would start it again.
     void windowWillClose();
 
     // The first toolbar segment control.
@@ -94,6 +109,22 @@ public:
     void handleVideoFormatPopBtn(const QString &title);
     void handleFpsPopBtn(const QString &title);
     WifiSettingsTab wifiSettingsTab() const;
+
+    // The USB pop-ups of the settings tab, listed afresh; entries are chosen by position.
+    UsbSettingsTab usbSettingsTab();
+    void setSelectedVideoDevice(int index);
+    void setVideoDeviceFormat(int index);
+    void setFrameRateRange(int index);
+    UsbLink *usbLink() const { return usb_.get(); }
+    // Whether a link of either kind is connecting or connected.
+    bool usbLinkActive() const;
+    bool wifiLinkActive() const;
+
+    // The adjustment sliders: what each shows for the camera now, a move, the default button.
+    SliderSetup adjustmentSlider(Adjustment adjustment) const;
+    void moveAdjustment(Adjustment adjustment, int position);
+    void onDefaultAction();
+    const AdjustmentControls &adjustments() const { return adjustments_; }
 
     // The second segment control: a still (flag 1 from the toolbar, 0 from the device's
     // button) and the record button.
@@ -184,6 +215,8 @@ Q_SIGNALS:
 
 private:
     void applyProbe(const DeviceProbeResult &result, bool thenConnect);
+    void usbStreamEnded(CameraFault fault);
+    void announceUsbSize();
     void openStream();
     void streamEnded(WifiStream *stream);
     void firstPictureOverdue();
@@ -225,6 +258,8 @@ private:
     int wifiInitFps_ = 0;
     QStringList resolutions_; // the device's usable resolution entries
     CameraControls controls_;
+    AdjustmentControls adjustments_;
+    std::unique_ptr<UsbLink> usb_; // null without a camera backend
     QRect viewGeometry_;
     QTimer reconnectTimer_;
     QTimer firstPictureTimer_;

@@ -93,7 +93,7 @@ void ViewController::ConnectWiFiCamera()
 {
     // A stream already running or opening counts as connected: a second click opens no second
     // one. A stream that has ended or was given up may be opened again.
-    if (camera_stype_ == kUsbCamera || stream_ || connectAfterProbe_)
+    if (usbLinkActive() || wifiLinkActive())
         return;
     if (!onDeviceNetwork()) {
         services_.prompt->alert(kConnectWifiMessage);
@@ -231,12 +231,6 @@ void ViewController::handleWifiPicture(const QImage &image)
         viewGeometry_ = videoViewGeometry(m_video_width_, m_video_height_);
         Q_EMIT viewGeometryChanged(viewGeometry_);
     }
-    showPicture(image);
-}
-
-void ViewController::handleUsbPicture(const QImage &image)
-{
-    camera_stype_ = kUsbCamera;
     showPicture(image);
 }
 

@@ -6,6 +6,7 @@
 #include <QRadialGradient>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -117,6 +118,43 @@ SyntheticCamera::SyntheticCamera(std::shared_ptr<SyntheticCameraHub> hub)
 {
     const auto &f = hub_->options().formats;
     format_ = f.empty() ? CaptureFormat{640, 480, PixelFormat::Yuyv} : f.front();
+    rate_ = hub_->options().framesPerSecond(format_.width, format_.height);
+}
+
+std::vector<int> SyntheticCamera::offeredRates(const CaptureFormat &format) const
+{
+    const SyntheticCameraOptions &o = hub_->options();
+    std::vector<int> rates =
+        o.frameRates ? o.frameRates(format.width, format.height) : std::vector<int>{};
+    std::erase_if(rates, [](int rate) { return rate < 1; });
+    if (rates.empty())
+        rates.push_back(std::max(1, o.framesPerSecond(format.width, format.height)));
+    return rates;
+}
+
+std::vector<FrameIntervalRange> SyntheticCamera::frameIntervals(const CaptureFormat &format) const
+{
+    std::vector<FrameIntervalRange> ranges;
+    for (const int rate : offeredRates(format))
+        ranges.push_back({{1, rate}, {1, rate}});
+    return ranges;
+}
+
+std::optional<FrameInterval> SyntheticCamera::setFrameInterval(FrameInterval interval)
+{
+    if (streaming_ || interval.numerator <= 0 || interval.denominator <= 0)
+        return std::nullopt;
+    const double wanted = double(interval.denominator) / interval.numerator;
+    int nearest = rate_;
+    double distance = -1;
+    for (const int rate : offeredRates(format_)) {
+        if (distance < 0 || std::abs(rate - wanted) < distance) {
+            distance = std::abs(rate - wanted);
+            nearest = rate;
+        }
+    }
+    rate_ = nearest;
+    return FrameInterval{1, rate_};
 }
 
 SyntheticCamera::~SyntheticCamera()
@@ -131,6 +169,7 @@ bool SyntheticCamera::setFormat(const CaptureFormat &format)
     for (const CaptureFormat &f : hub_->options().formats) {
         if (f.width == format.width && f.height == format.height) {
             format_ = {format.width, format.height, format.pixelFormat};
+            rate_ = std::max(1, hub_->options().framesPerSecond(format.width, format.height));
             return true;
         }
     }
@@ -209,8 +248,7 @@ bool SyntheticCamera::produce(const FrameCallback &onFrame, const ButtonCallback
     const QImage specimen = renderSpecimen(w + w / 2, h + h / 2);
     Frame frame(w, h);
     PictureAdjuster adjuster;
-    const auto interval =
-        std::chrono::microseconds(1000000 / hub_->options().framesPerSecond(w, h));
+    const auto interval = std::chrono::microseconds(1000000 / std::max(1, rate_));
     auto next = std::chrono::steady_clock::now();
     const auto t0 = next;
     for (std::uint64_t n = 0;; ++n) {

@@ -27,6 +27,9 @@ struct SyntheticCameraOptions {
     bool buttonReadable = true; // false: the button exists but the user may not read it
     // Frames per second for a frame size; the default paces like real cameras over USB 2.
     std::function<int(int width, int height)> framesPerSecond;
+    // The rates offered for a frame size, each settable through setFrameInterval(); unset:
+    // only framesPerSecond's.
+    std::function<std::vector<int>(int width, int height)> frameRates;
     // Why a stream of a format does not start (as a busy camera or a full USB bus answer);
     // None or unset: it starts.
     std::function<CameraFault(const CaptureFormat &format)> refuseStart;
@@ -87,6 +90,10 @@ public:
     }
     ButtonAccess buttonAccess() const override;
     CameraControls *controls() override { return &hub_->controls(); }
+    // The offered rate nearest to `interval`; nothing while streaming.
+    std::optional<FrameInterval> setFrameInterval(FrameInterval interval) override;
+    std::optional<FrameInterval> frameInterval() const override { return FrameInterval{1, rate_}; }
+    std::vector<FrameIntervalRange> frameIntervals(const CaptureFormat &format) const override;
     bool start(FrameCallback onFrame, ButtonCallback onButton, StreamEndCallback onEnd) override;
     void stop() override;
     bool isStreaming() const override { return streaming_; }
@@ -99,7 +106,10 @@ private:
 
     std::shared_ptr<SyntheticCameraHub> hub_;
     CameraInfo info_;
+    std::vector<int> offeredRates(const CaptureFormat &format) const;
+
     CaptureFormat format_;
+    int rate_ = 1; // frames per second; set with the format, changed by setFrameInterval()
     std::atomic<bool> streaming_{false};
     std::atomic<CameraFault> fault_{CameraFault::None};
     std::mutex stopMutex_; // guards stopRequested_ for the wake-up

@@ -217,6 +217,29 @@ std::optional<FrameInterval> V4l2Camera::setFrameInterval(FrameInterval interval
     return interval_;
 }
 
+std::optional<FrameInterval> V4l2Camera::frameInterval() const
+{
+    if (interval_.numerator <= 0 || interval_.denominator <= 0)
+        return std::nullopt;
+    return interval_;
+}
+
+std::vector<FrameIntervalRange> V4l2Camera::frameIntervals(const CaptureFormat &format) const
+{
+    if (ended_)
+        return {};
+    return v4l2::enumerateFrameIntervals(ioctl_, format);
+}
+
+QString V4l2Camera::formatName(PixelFormat format) const
+{
+    if (!ended_) {
+        if (std::optional<QString> name = v4l2::formatDescription(ioctl_, format))
+            return *name;
+    }
+    return standardFormatName(format);
+}
+
 ButtonAccess V4l2Camera::findButton()
 {
     if (button_ || ended_)

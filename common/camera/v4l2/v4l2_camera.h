@@ -69,6 +69,10 @@ public:
     // Watched by a running stream from its next frame on.
     ButtonAccess findButton() override;
     std::optional<FrameInterval> setFrameInterval(FrameInterval interval) override;
+    // What VIDIOC_G_PARM last said: read when opened and after a format or rate change.
+    std::optional<FrameInterval> frameInterval() const override;
+    std::vector<FrameIntervalRange> frameIntervals(const CaptureFormat &format) const override;
+    QString formatName(PixelFormat format) const override;
     CameraControls *controls() override { return &controls_; }
 
     bool start(FrameCallback onFrame, ButtonCallback onButton,

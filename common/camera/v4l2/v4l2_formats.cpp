@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstring>
 
 #include <sys/ioctl.h>
 
@@ -129,6 +130,58 @@ std::vector<CaptureFormat> enumerateFormats(const IoctlFn &ioctl)
         }
     }
     return formats;
+}
+
+} // namespace quelmar::v4l2
+
+namespace quelmar::v4l2 {
+
+std::optional<QString> formatDescription(const IoctlFn &ioctl, PixelFormat format)
+{
+    const std::uint32_t wanted = fourccFromPixelFormat(format);
+    for (std::uint32_t index = 0; index < maxFormatIndex; ++index) {
+        v4l2_fmtdesc description{};
+        description.index = index;
+        description.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+        if (ioctl(VIDIOC_ENUM_FMT, &description) != 0)
+            break;
+        if (description.pixelformat != wanted)
+            continue;
+        const auto *text = reinterpret_cast<const char *>(description.description);
+        const QString name =
+            QString::fromUtf8(text, qsizetype(strnlen(text, sizeof(description.description))))
+                .trimmed();
+        return name.isEmpty() ? std::nullopt : std::optional<QString>(name);
+    }
+    return std::nullopt;
+}
+
+std::vector<FrameIntervalRange> enumerateFrameIntervals(const IoctlFn &ioctl,
+                                                        const CaptureFormat &format)
+{
+    std::vector<FrameIntervalRange> ranges;
+    const auto usable = [](const v4l2_fract &f) { return f.numerator > 0 && f.denominator > 0; };
+    const auto interval = [](const v4l2_fract &f) {
+        return FrameInterval{int(f.numerator), int(f.denominator)};
+    };
+    for (std::uint32_t index = 0; index < maxSizeIndex; ++index) {
+        v4l2_frmivalenum answer{};
+        answer.index = index;
+        answer.pixel_format = fourccFromPixelFormat(format.pixelFormat);
+        answer.width = __u32(std::max(format.width, 0));
+        answer.height = __u32(std::max(format.height, 0));
+        if (ioctl(VIDIOC_ENUM_FRAMEINTERVALS, &answer) != 0)
+            break;
+        if (answer.type != V4L2_FRMIVAL_TYPE_DISCRETE) {
+            // A range is described once, by index 0; nothing follows it.
+            if (index == 0 && usable(answer.stepwise.min) && usable(answer.stepwise.max))
+                ranges.push_back({interval(answer.stepwise.min), interval(answer.stepwise.max)});
+            break;
+        }
+        if (usable(answer.discrete))
+            ranges.push_back({interval(answer.discrete), interval(answer.discrete)});
+    }
+    return ranges;
 }
 
 } // namespace quelmar::v4l2

@@ -39,4 +39,12 @@ std::vector<FrameSize> sizesInRange(const v4l2_frmsize_stepwise &range);
 // them, sizes as VIDIOC_ENUM_FRAMESIZES lists them), without repeats.
 std::vector<CaptureFormat> enumerateFormats(const IoctlFn &ioctl);
 
+// The driver's description of a pixel format ("Motion-JPEG"); nothing when it gives none.
+std::optional<QString> formatDescription(const IoctlFn &ioctl, PixelFormat format);
+
+// The frame intervals offered for one format (VIDIOC_ENUM_FRAMEINTERVALS): each discrete
+// interval as a range of one, a stepwise or continuous range as one range.
+std::vector<FrameIntervalRange> enumerateFrameIntervals(const IoctlFn &ioctl,
+                                                        const CaptureFormat &format);
+
 } // namespace quelmar::v4l2

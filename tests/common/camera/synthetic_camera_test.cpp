@@ -208,3 +208,29 @@ TEST(SyntheticCameraStream, AButtonTheUserMayNotReadDeliversNothing)
 
 } // namespace
 } // namespace quelmar
+
+namespace quelmar {
+namespace {
+
+TEST(SyntheticCameraStream, OffersItsRatesAndTakesTheNearest)
+{
+    SyntheticCameraOptions options;
+    options.framesPerSecond = [](int, int) { return 30; };
+    options.frameRates = [](int width, int) {
+        return width == 640 ? std::vector<int>{30, 15, 5} : std::vector<int>{};
+    };
+    SyntheticCamera camera(std::make_shared<SyntheticCameraHub>(options));
+    ASSERT_TRUE(camera.setFormat({640, 480, PixelFormat::Yuyv}));
+    EXPECT_EQ(camera.frameIntervals(camera.currentFormat()).size(), 3u);
+    EXPECT_EQ(camera.setFrameInterval({1, 12}), (FrameInterval{1, 15}));
+    EXPECT_EQ(camera.frameInterval(), (FrameInterval{1, 15}));
+    // A new format starts at its own rate; one without a list offers only that.
+    ASSERT_TRUE(camera.setFormat({800, 600, PixelFormat::Yuyv}));
+    EXPECT_EQ(camera.frameInterval(), (FrameInterval{1, 30}));
+    EXPECT_EQ(camera.frameIntervals(camera.currentFormat()),
+              (std::vector<FrameIntervalRange>{{{1, 30}, {1, 30}}}));
+    EXPECT_EQ(camera.formatName(PixelFormat::Mjpg), QStringLiteral("Motion-JPEG"));
+}
+
+} // namespace
+} // namespace quelmar

@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include <cerrno>
+#include <cstdio>
 
 namespace quelmar::v4l2 {
 namespace {
@@ -144,6 +145,51 @@ TEST(V4l2Formats, AListThatNeverEndsIsCutOff)
     const std::vector<CaptureFormat> formats = enumerateFormats(endless);
     EXPECT_FALSE(formats.empty());
     EXPECT_LE(formats.size(), 256U);
+}
+
+// What the viewer's settings tab shows: the driver's format names and the frame intervals
+// per size, discrete ones one by one and a range as one entry.
+TEST(V4l2Formats, NamesAndFrameIntervalsAsTheDriverGivesThem)
+{
+    const auto device = [](unsigned long request, void *argument) {
+        if (request == VIDIOC_ENUM_FMT) {
+            auto *d = static_cast<v4l2_fmtdesc *>(argument);
+            if (d->index > 1)
+                return errno = EINVAL, -1;
+            d->pixelformat = d->index == 0 ? V4L2_PIX_FMT_YUYV : V4L2_PIX_FMT_MJPEG;
+            const char *name = d->index == 0 ? "YUYV 4:2:2" : "Motion-JPEG";
+            std::snprintf(reinterpret_cast<char *>(d->description), sizeof(d->description), "%s",
+                          name);
+            return 0;
+        }
+        if (request == VIDIOC_ENUM_FRAMEINTERVALS) {
+            auto *f = static_cast<v4l2_frmivalenum *>(argument);
+            if (f->pixel_format == V4L2_PIX_FMT_MJPEG) {
+                if (f->index > 0)
+                    return errno = EINVAL, -1;
+                f->type = V4L2_FRMIVAL_TYPE_CONTINUOUS;
+                f->stepwise.min = {1, 30};
+                f->stepwise.max = {2, 15};
+                return 0;
+            }
+            if (f->width != 640 || f->index > 2)
+                return errno = EINVAL, -1;
+            const std::uint32_t denominators[] = {30, 15, 0}; // the last is unusable
+            f->type = V4L2_FRMIVAL_TYPE_DISCRETE;
+            f->discrete = {1, denominators[f->index]};
+            return 0;
+        }
+        return errno = ENOTTY, -1;
+    };
+    EXPECT_EQ(formatDescription(device, PixelFormat::Mjpg), QStringLiteral("Motion-JPEG"));
+    EXPECT_EQ(formatDescription(device, PixelFormat::Yuyv), QStringLiteral("YUYV 4:2:2"));
+    EXPECT_EQ(enumerateFrameIntervals(device, {640, 480, PixelFormat::Yuyv}),
+              (std::vector<FrameIntervalRange>{{{1, 30}, {1, 30}}, {{1, 15}, {1, 15}}}));
+    EXPECT_EQ(enumerateFrameIntervals(device, {1280, 720, PixelFormat::Mjpg}),
+              (std::vector<FrameIntervalRange>{{{1, 30}, {2, 15}}}));
+    EXPECT_TRUE(enumerateFrameIntervals(device, {800, 600, PixelFormat::Yuyv}).empty());
+    EXPECT_FALSE(formatDescription([](unsigned long, void *) { return errno = ENOTTY, -1; },
+                                   PixelFormat::Mjpg));
 }
 
 TEST(V4l2Formats, FourccsMapBothWays)
