@@ -121,6 +121,8 @@ int showWindow(int argc, char **argv, const OrbiluxOptions &options)
         QTimer::singleShot(0, &window.controller(), &ViewController::ConnectWiFiCamera);
     if (options.exitAfter)
         scheduleExit(*options.exitAfter, window.controller());
+    if (options.sharePort)
+        window.controller().startSharing(*options.sharePort);
     return QApplication::exec();
 }
 
