@@ -50,6 +50,8 @@ void printFigures(ViewController &controller)
     std::printf("hand-over ms: mean %.3f longest %.3f\n",
                 shown ? double(controller.totalHandOverNs()) / double(shown) / 1e6 : 0.0,
                 double(controller.longestHandOverNs()) / 1e6);
+    std::printf("longest gap between pictures ms: %.3f\n",
+                double(controller.longestPictureGapNs()) / 1e6);
     std::printf("recorded frames kept: %lld\nrecorded frames dropped: %lld\n",
                 static_cast<long long>(recorder.framesKept()),
                 static_cast<long long>(recorder.framesDropped()));
