@@ -9,9 +9,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     bool ok = false;
     const PropertyList list = PropertyList::parse(quelmar::fuzz::bytesOf(data, size), nullptr, &ok);
     if (ok) {
+        // The XML holds the keys sorted; values XML cannot carry (a bare CR) may change, which
+        // write() checks for and refuses.
         bool reread = false;
         const PropertyList again = PropertyList::parse(list.toXml(), nullptr, &reread);
-        if (!reread || again.keys() != list.keys())
+        QStringList before = list.keys(), after = again.keys();
+        before.sort();
+        after.sort();
+        if (!reread || before != after)
             quelmar::fuzz::finding("a list does not read back from its own XML");
     }
     const QString path =
