@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     MultipartSplitter splitter(
         boundary.isEmpty() ? QByteArray("frame") : boundary,
         [](std::span<const std::uint8_t> jpeg) {
-            if (jpeg.size() <= MultipartSplitter::kMinPictureBytes || jpeg.size() > kMaxPart)
+            if (jpeg.size() < MultipartSplitter::kMinPictureBytes || jpeg.size() > kMaxPart)
                 quelmar::fuzz::finding("a picture outside the part size bounds");
         },
         kMaxPart);
