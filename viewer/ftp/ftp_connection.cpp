@@ -78,6 +78,12 @@ FtpConnection::FtpConnection(QTcpSocket *socket, const FtpServer &server, QObjec
     linger_.setSingleShot(true);
     linger_.setInterval(kLinger);
     connect(&linger_, &QTimer::timeout, this, &FtpConnection::close);
+    passiveWait_.setSingleShot(true);
+    connect(&passiveWait_, &QTimer::timeout, this, [this] {
+        // Nobody came: whatever waits for this connection waits in vain.
+        dropListener();
+        refuseStranded();
+    });
     reply(QStringLiteral("220 iosFtp server ready."));
 }
 
@@ -308,6 +314,7 @@ void FtpConnection::openPassive(bool extended)
     auto *listener = new FtpPassiveListener(
         socket_->peerAddress(),
         [this](UniqueFd fd) {
+            passiveWait_.stop();
             if (listener_)
                 listener_->deleteLater(); // still inside its own call
             listener_ = nullptr;
@@ -327,13 +334,7 @@ void FtpConnection::openPassive(bool extended)
         refuseStranded();
         return reply(kCantOpenData);
     }
-    QTimer::singleShot(server_.limits().dataIdleTimeout, listener, [this, listener] {
-        if (listener != listener_)
-            return;
-        // Nobody came: whatever waits for this connection waits in vain.
-        dropListener();
-        refuseStranded();
-    });
+    passiveWait_.start(server_.limits().dataIdleTimeout);
     if (!extended) {
         const QString address = local.toString().replace(u'.', u',');
         reply(QStringLiteral("227 Entering Passive Mode (%1,%2,%3)")
@@ -365,6 +366,7 @@ void FtpConnection::attach(FtpDataConnection *data)
 
 void FtpConnection::dropListener()
 {
+    passiveWait_.stop();
     if (listener_) {
         listener_->close();
         listener_->deleteLater(); // possibly inside its own timer
