@@ -82,7 +82,9 @@ def write():
     os.replace(report + '.new', report)
 for _ in range(100):  # the share comes up with the window
     try:
-        ftplib.FTP().connect('127.0.0.1', port, timeout=2).close()
+        probe = ftplib.FTP()
+        probe.connect('127.0.0.1', port, timeout=2)
+        probe.close()
         break
     except OSError:
         time.sleep(0.2)
@@ -92,10 +94,10 @@ while True:
             ftp.connect('127.0.0.1', port, timeout=10)
             ftp.login()
             ftp.cwd('/soak')
-            names = ftp.nlst()
             listing = []
             ftp.retrlines('LIST', listing.append)
-            if sorted(n.rsplit('/', 1)[-1] for n in names) != sorted(expected) or len(listing) != len(expected):
+            names = [line.split()[-1] for line in listing if not line.startswith('total')]
+            if sorted(names) != sorted(expected):
                 bad += 1
             for name in expected:
                 digest = hashlib.sha256()
@@ -163,7 +165,8 @@ else:
     if float(gap.group(1)) > 1000:
         failures.append(f'Orbilux stalled {gap.group(1)} ms')
 
-stills = sorted(glob.glob(os.path.join(work, 'station', '*', '*', 'Picture', 'Still_*.jpg')))
+# A still goes into the folder's Picture/tmp/, its thumbnail into Picture/.
+stills = sorted(glob.glob(os.path.join(work, 'station', '*', '*', 'Picture', 'tmp', 'Still_*.jpg')))
 whole = 0
 for still in stills:
     out = subprocess.run(['identify', '-format', '%wx%h', still], capture_output=True, text=True)
