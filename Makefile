@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 DEMO := $(shell ls /dev/video* >/dev/null 2>&1 || echo --demo-camera)
 
-.PHONY: deps configure build run run-viewer test test-asan bench package check-package format clean
+.PHONY: deps configure build run run-viewer test test-asan fuzz test-tsan soak bench package check-package format clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -37,6 +37,31 @@ test-asan: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS) --timeout 600
 
+# Every parser harness under libFuzzer with ASan and UBSan for FUZZ_SECONDS each (clang is
+# installed for this only); fails on any finding. `make test` replays the corpora without it.
+FUZZ_SECONDS ?= 60
+FUZZ_JOBS ?= 2
+fuzz:
+	@bash scripts/install-deps.sh fuzz
+	@cmake --preset fuzz >/dev/null
+	cmake --build build-fuzz --target fuzzers -j $(FUZZ_JOBS)
+	@bash tests/fuzz/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS) $(FUZZERS)
+
+# The tests whose code crosses threads, under ThreadSanitizer (clang).
+TSAN_TESTS := $(shell cat tests/tsan-tests.txt 2>/dev/null | grep -v '^\#' | tr '\n' ' ')
+test-tsan:
+	@bash scripts/install-deps.sh fuzz
+	@cmake --preset tsan >/dev/null
+	cmake --build build-tsan -j $(FUZZ_JOBS) --target $(TSAN_TESTS)
+	cd build-tsan && QT_QPA_PLATFORM=offscreen \
+	  TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp" \
+	  ctest --output-on-failure -j $(FUZZ_JOBS) --timeout 900 -L tsan
+
+# The long run: both programs working for SOAK_MINUTES, memory sampled; see bench/soak.sh.
+SOAK_MINUTES ?= 30
+soak: build
+	@bash bench/soak.sh $(SOAK_MINUTES)
+
 bench: build
 	@for b in build/bin/bench_*; do echo "== $$b"; $$b --benchmark_min_time=0.2; done
 	@bash bench/startup.sh
@@ -57,4 +82,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-fuzz build-tsan

@@ -4,6 +4,13 @@
 # fetched when all packages are present. scripts/check-package.sh installs its own few extras.
 set -euo pipefail
 
+# `install-deps.sh fuzz` (make fuzz, make test-tsan) adds clang with its sanitizer and libFuzzer
+# runtimes; the normal build and `make test` never need them.
+extra=()
+if [ "${1:-}" = fuzz ]; then
+  extra=(clang libclang-rt-14-dev)
+fi
+
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev
@@ -17,6 +24,7 @@ packages=(
   xdg-utils
   fonts-dejavu-core
   desktop-file-utils appstream man-db
+  "${extra[@]}"
 )
 
 missing=()

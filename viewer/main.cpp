@@ -58,6 +58,8 @@ void printFigures(ViewController &controller)
         shown ? double(controller.totalHandOverNs()) / double(shown) / 1e6 : 0.0;
     std::printf("%s", qPrintable(QString::asprintf("hand-over ms: mean %.3f longest %.3f\n", meanMs,
                                                    double(controller.longestHandOverNs()) / 1e6)));
+    std::printf("%s", qPrintable(QString::asprintf("longest gap between pictures ms: %.3f\n",
+                                                   double(controller.longestPictureGapNs()) / 1e6)));
     std::printf("recorded frames kept: %lld\nrecorded frames dropped: %lld\n",
                 static_cast<long long>(recorder.framesKept()),
                 static_cast<long long>(recorder.framesDropped()));
@@ -167,6 +169,8 @@ int showWindow(int argc, char **argv, const OrbiluxOptions &options)
         QTimer::singleShot(0, &window.controller(), &ViewController::ConnectUSBCamera);
     if (options.exitAfter)
         scheduleExit(*options.exitAfter, window.controller());
+    if (options.sharePort)
+        window.controller().startSharing(*options.sharePort);
     return QApplication::exec();
 }
 

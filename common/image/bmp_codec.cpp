@@ -127,6 +127,15 @@ std::optional<DibLayout> parseInfoHeader(const std::uint8_t *dib, std::size_t si
         setError(error, QStringLiteral("implausible size %1 x %2").arg(width).arg(height));
         return std::nullopt;
     }
+    // A 1-bit file spends a bit on a pixel the frame spends 24 on: the file size alone does
+    // not bound the memory.
+    if (width * (height < 0 ? -height : height) > kMaxPicturePixels) {
+        setError(error, QStringLiteral("%1 x %2 is over the %3 pixels a picture may have")
+                            .arg(width)
+                            .arg(height < 0 ? -height : height)
+                            .arg(kMaxPicturePixels));
+        return std::nullopt;
+    }
     if (planes != 1) {
         setError(error, QStringLiteral("%1 planes instead of 1").arg(planes));
         return std::nullopt;

@@ -7,6 +7,10 @@
 
 namespace quelmar {
 
+// The most pixels a picture read from a file may have (192 MB as BGR24), eight times the
+// largest camera picture; readers refuse more from the header, before taking pixel memory.
+inline constexpr std::int64_t kMaxPicturePixels = 64'000'000;
+
 // A borrowed view of a packed BGR24 picture: rows top-down, `width * 3` bytes each, no padding.
 struct FrameView {
     std::uint8_t *data = nullptr;

@@ -179,6 +179,19 @@ bool runCompression(Compression &job, FrameView frame, int quality)
     return true;
 }
 
+// Whether `size` compressed bytes can hold the picture the header declares. Huffman coding
+// spends at least one bit on every 8 x 8 block of the first component (a DC code and an end
+// of block), so fewer bytes than blocks / 8 cannot be a whole picture: a flat grey camera
+// picture at quality 1 still takes six bits a block. Arithmetic coding squeezes flat blocks
+// far more; no camera writes it, and it is held to a byte per 256 blocks.
+bool compressedDataCanFill(const jpeg_decompress_struct &info, std::size_t size)
+{
+    const std::uint64_t blocks =
+        (std::uint64_t(info.image_width) + 7) / 8 * ((std::uint64_t(info.image_height) + 7) / 8);
+    const std::uint64_t blocksPerByte = info.arith_code ? 256 : 8;
+    return std::uint64_t(size) >= blocks / blocksPerByte;
+}
+
 // The only function libjpeg jumps back into while decoding (see runCompression). Sizing
 // `out` may throw std::bad_alloc, which the caller catches.
 bool runDecompression(Decompression &job, const std::uint8_t *data, std::size_t size, QSize largest,
@@ -193,6 +206,18 @@ bool runDecompression(Decompression &job, const std::uint8_t *data, std::size_t 
         job.info.image_height > JDIMENSION(largest.height())) {
         std::snprintf(job.errors.message, sizeof job.errors.message, "implausible size %u x %u",
                       job.info.image_width, job.info.image_height);
+        return false;
+    }
+    if (std::int64_t(job.info.image_width) * job.info.image_height > kMaxJpegPixels) {
+        std::snprintf(job.errors.message, sizeof job.errors.message,
+                      "%u x %u is over the %lld pixels a picture may have", job.info.image_width,
+                      job.info.image_height, static_cast<long long>(kMaxJpegPixels));
+        return false;
+    }
+    if (!compressedDataCanFill(job.info, size)) {
+        std::snprintf(job.errors.message, sizeof job.errors.message,
+                      "%zu bytes cannot hold a %u x %u picture", size, job.info.image_width,
+                      job.info.image_height);
         return false;
     }
     job.info.out_color_space = JCS_EXT_BGR;

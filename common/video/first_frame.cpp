@@ -12,8 +12,11 @@
 
 extern "C" {
 #include <libavutil/log.h>
+#include <libavutil/mem.h>
 #include <libavutil/pixdesc.h>
 }
+
+#include <mutex>
 
 namespace quelmar {
 namespace {
@@ -26,6 +29,17 @@ constexpr auto kTimeLimit = std::chrono::seconds(10);
 // per-context offset below every printed level leaves FFmpeg's global log level, which the
 // whole process shares, to the application; demuxers have no such offset and still log.
 constexpr int kQuietLogOffset = AV_LOG_TRACE;
+// FFmpeg's ceiling for one allocation, for the whole process (FFmpeg keeps it globally).
+// Demuxers size tables from the file's own counts: a MOV sample table that lies can ask for
+// over a gigabyte before a byte of it is read. Real tables, and the largest frame buffers the
+// programs record (2592 x 1944), stay far below 256 MB.
+constexpr std::size_t kMaxFfmpegAllocation = std::size_t(256) << 20;
+
+void limitFfmpegAllocations()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { av_max_alloc(kMaxFfmpegAllocation); });
+}
 
 void setError(QString *error, const QString &message)
 {
@@ -157,6 +171,7 @@ bool receiveIntact(AVCodecContext &decoder, AVFrame &picture)
 // Opens the container and probes its streams, local files only.
 ffmpeg::InputFormatPtr openInput(const QString &path, Deadline &deadline, QString *error)
 {
+    limitFfmpegAllocations();
     AVFormatContext *opening = avformat_alloc_context();
     if (!opening) {
         setError(error, QStringLiteral("out of memory"));

@@ -1,5 +1,6 @@
 #include "shell/scopedesk_app.h"
 
+#include "base/command_ids.h"
 #include "library/mail_hand_over.h"
 #include "library/printer.h"
 #include "library/video_player.h"
@@ -35,6 +36,8 @@ struct CScopeDeskApp::Parts {
     std::unique_ptr<CameraBackend> cameras;
     std::unique_ptr<DeviceMonitor> demoMonitor;
     std::unique_ptr<DeviceMonitor> monitor;
+    std::shared_ptr<SyntheticCameraHub> demoHub;
+    QTimer demoButton; // --demo-button-every
 };
 
 CScopeDeskApp::CScopeDeskApp() : parts_(std::make_unique<Parts>()) {}
@@ -52,9 +55,17 @@ int CScopeDeskApp::run(const ScopeDeskOptions &options)
     parts_->monitor = std::make_unique<UdevDeviceMonitor>();
     if (options.demoCamera) {
         // The demo camera comes first; the real cameras stay in the list to choose from.
-        SyntheticCameraOptions options;
-        options.framesPerSecond = [](int w, int h) { return frameRateFor(w, h); };
-        auto hub = std::make_shared<SyntheticCameraHub>(std::move(options));
+        SyntheticCameraOptions demoOptions;
+        demoOptions.framesPerSecond = [](int w, int h) { return frameRateFor(w, h); };
+        if (!options.demoCameraSizes.empty()) {
+            demoOptions.formats.clear();
+            for (const QSize &size : options.demoCameraSizes) {
+                for (PixelFormat format : {PixelFormat::Mjpg, PixelFormat::Yuyv})
+                    demoOptions.formats.push_back({size.width(), size.height(), format});
+            }
+        }
+        auto hub = std::make_shared<SyntheticCameraHub>(std::move(demoOptions));
+        parts_->demoHub = hub;
         parts_->demo = std::make_unique<SyntheticBackend>(hub);
         parts_->v4l2 = std::make_unique<V4l2Backend>();
         parts_->cameras = std::make_unique<MultiBackend>(
@@ -78,6 +89,13 @@ int CScopeDeskApp::run(const ScopeDeskOptions &options)
     CScopeDeskDlg window(services);
     parts_->prompt.setParent(&window);
     window.show();
+    if (parts_->demoHub && options.demoButtonSeconds > 0) {
+        // The camera's button takes stills only with the snapshot item on.
+        if (!window.snapshotMenuOn())
+            window.onCommand(cmd::SnapshotSwitch);
+        parts_->demoButton.callOnTimeout([hub = parts_->demoHub] { hub->pressButton(); });
+        parts_->demoButton.start(options.demoButtonSeconds * 1000);
+    }
 
     // For the start-up measurement: report when the window is on screen, then leave.
     if (options.exitWhenShown) {

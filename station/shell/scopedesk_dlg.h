@@ -58,6 +58,8 @@ public:
     bool isPreviewDown() const;
     bool isRecordDown() const;
     bool isInPreviewState() const { return isPreviewDown() || isRecordDown(); }
+    // Whether the snapshot item is on: the camera's button takes stills.
+    bool snapshotMenuOn() const;
     bool isFullScreenMode() const;
     bool isRecording() const;
     int sensorClass() const { return sensorClass_; }
@@ -107,7 +109,6 @@ private:
     void openVideoSettings();
     void chooseCamera(int record);
     void onSnapshotCommand();
-    bool snapshotMenuOn() const;
     void updateCaptureSizeLabel();
     void onHotKey(int key);
     void changeLanguage(int command);

@@ -62,6 +62,7 @@ TEST(OrbiluxOptions, NothingGivenOpensTheWindowOnTheDefaultDevice)
     EXPECT_FALSE(options.demoCamera);
     EXPECT_FALSE(options.record);
     EXPECT_FALSE(options.exitAfter);
+    EXPECT_FALSE(options.sharePort);
 }
 
 TEST(OrbiluxOptions, TheDemoCameraRunRecordsFromUsb)
@@ -79,7 +80,7 @@ TEST(OrbiluxOptions, TheSimulatorRunOfTheMakefileAndTheBenchmarks)
     const OrbiluxOptions options = OrbiluxCommandLine().options(
         {"--wifi-host", "127.0.0.1", "--wifi-web-port", "18080", "--wifi-stream-port=18899",
          "--wifi-network-name", "AIRLOUPE01-simulator", "--connect-wifi", "--record",
-         "--exit-after", "2.5", "--ftp-address", "127.0.0.1"});
+         "--exit-after", "2.5", "--ftp-address", "127.0.0.1", "--share-port", "2121"});
     EXPECT_FALSE(options.ftpServe);
     EXPECT_EQ(options.device.host, QStringLiteral("127.0.0.1"));
     EXPECT_EQ(options.device.webPort, 18080);
@@ -90,6 +91,7 @@ TEST(OrbiluxOptions, TheSimulatorRunOfTheMakefileAndTheBenchmarks)
     ASSERT_TRUE(options.exitAfter);
     EXPECT_DOUBLE_EQ(*options.exitAfter, 2.5);
     EXPECT_EQ(options.ftpAddress, QHostAddress(QHostAddress::LocalHost));
+    EXPECT_EQ(options.sharePort, quint16(2121));
 }
 
 TEST(OrbiluxOptions, EnvironmentFillsInAndOptionsWin)
@@ -196,6 +198,11 @@ INSTANTIATE_TEST_SUITE_P(
               2,
               "Missing value after '--port'"},
         Early{"PortWithoutShare", {"--port", "2121"}, 2, "--port applies to --ftp-serve"},
+        Early{"SharePortWithShare",
+              {"--ftp-serve", "%DIR%", "--share-port", "2121"},
+              2,
+              "--share-port does not apply to --ftp-serve"},
+        Early{"SharePortZero", {"--share-port", "0"}, 2, "--share-port needs a port number"},
         Early{"BadAddress",
               {"--ftp-serve", "%DIR%", "--ftp-address", "nowhere"},
               2,
@@ -244,7 +251,7 @@ TEST(OrbiluxOptions, HelpListsEveryOptionInUse)
          {"--ftp-serve <DIR>", "--port <N>", "--ftp-address <A>", "--wifi-host <HOST>",
           "--wifi-web-port <N>", "--wifi-stream-port <N>", "--wifi-network-name <NAME>",
           "--connect-wifi", "--connect-usb", "--demo-camera", "--record", "--exit-after <SECONDS>",
-          "--help", "--version", "ORBILUX_HOME", "ORBILUX_WIFI_NETWORK_NAME"})
+          "--share-port <N>", "--help", "--version", "ORBILUX_HOME", "ORBILUX_WIFI_NETWORK_NAME"})
         EXPECT_TRUE(help.contains(QString::fromLatin1(option))) << option;
     EXPECT_FALSE(help.contains(QStringLiteral("platformpluginpath"))); // Qt's stay hidden
 }

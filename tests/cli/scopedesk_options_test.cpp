@@ -31,6 +31,18 @@ TEST_P(ScopeDeskAccepts, ReadsTheOptions)
     ASSERT_NE(options, nullptr) << std::get<cli::EarlyExit>(parsed).text.toStdString();
     EXPECT_EQ(options->demoCamera, GetParam().demoCamera);
     EXPECT_EQ(options->exitWhenShown, GetParam().exitWhenShown);
+    EXPECT_TRUE(options->demoCameraSizes.empty());
+    EXPECT_EQ(options->demoButtonSeconds, 0);
+}
+
+TEST(ScopeDeskOptions, TheDemoCameraTakesSizesAndAButtonPeriod)
+{
+    const auto parsed = parse(
+        {"--demo-camera", "--demo-camera-sizes", "1280x1024, 640x480", "--demo-button-every=10"});
+    const auto *options = std::get_if<ScopeDeskOptions>(&parsed);
+    ASSERT_NE(options, nullptr) << std::get<cli::EarlyExit>(parsed).text.toStdString();
+    EXPECT_EQ(options->demoCameraSizes, (std::vector<QSize>{{1280, 1024}, {640, 480}}));
+    EXPECT_EQ(options->demoButtonSeconds, 10);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -73,7 +85,18 @@ INSTANTIATE_TEST_SUITE_P(
         Early{"UnknownOption", {"--demo"}, 2, "scopedesk: Unknown option 'demo'."},
         Early{"ShortOptionsAreNotBundled", {"-dc"}, 2, "Unknown option 'dc'"},
         Early{"FlagWithValue", {"--demo-camera=1"}, 2, "Unexpected value after"},
-        Early{"StrayArgument", {"/dev/video0"}, 2, "unexpected argument \"/dev/video0\""}),
+        Early{"StrayArgument", {"/dev/video0"}, 2, "unexpected argument \"/dev/video0\""},
+        Early{"SizesWithoutDemo", {"--demo-camera-sizes", "640x480"}, 2, "needs --demo-camera"},
+        Early{"ButtonWithoutDemo", {"--demo-button-every", "5"}, 2, "needs --demo-camera"},
+        Early{"SizeNotASize",
+              {"--demo-camera", "--demo-camera-sizes", "1280x1024,big"},
+              2,
+              "sizes such as 1280x1024,640x480, not \"1280x1024,big\""},
+        Early{"SizeTooSmall", {"--demo-camera", "--demo-camera-sizes", "8x8"}, 2, "not \"8x8\""},
+        Early{"ButtonZero",
+              {"--demo-camera", "--demo-button-every", "0"},
+              2,
+              "seconds from 1 to 3600, not \"0\""}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "ftp_test_support.h"
 #include "temp_home.h"
 
+#include <QAbstractEventDispatcher>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -192,6 +193,19 @@ TEST(FtpQueue, PassivePortNobodyConnectsToEndsWith425)
     EXPECT_EQ(control.send("LIST"), "150 Opening ASCII mode data connection for '/bin/ls'.");
     EXPECT_EQ(control.reply(), "425 Can't open data connection.");
     EXPECT_EQ(control.send("LIST"), "425 Can't open data connection.");
+}
+
+// Every PASV replaces the waiting port; what timed the old one goes with it, instead of
+// staying queued in the event loop for the whole time-out (minutes) per command.
+TEST(FtpQueue, ReplacedPassivePortsLeaveNoTimersBehind)
+{
+    FtpSite site;
+    ControlClient control(site.port());
+    ASSERT_TRUE(control.send("EPSV").startsWith("229 "));
+    const qsizetype before = QAbstractEventDispatcher::instance()->children().size();
+    for (int i = 0; i < 200; ++i)
+        ASSERT_TRUE(control.send(i % 2 ? "EPSV" : "PASV").startsWith("22")) << i;
+    EXPECT_LT(QAbstractEventDispatcher::instance()->children().size(), before + 20);
 }
 
 TEST(FtpQueue, FailedActiveConnectEndsWith425)

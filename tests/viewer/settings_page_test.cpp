@@ -90,6 +90,18 @@ TEST(WifiSettingsPage, ResolutionEntryGivesIndexAndSize)
     EXPECT_EQ(choice.width, 1280);
     EXPECT_EQ(choice.height, 720);
     EXPECT_EQ(WifiSettingsPage::parseResolutionEntry(QStringLiteral("junk")).width, 0);
+    // Numbers past the int range saturate and name no entry rather than wrapping.
+    for (const char *entry : {"-3000000000,MJPG,640,480", "-2147483648,MJPG,640,480",
+                              "99999999999999999999,MJPG,640,480"}) {
+        SCOPED_TRACE(entry);
+        const ResolutionChoice huge =
+            WifiSettingsPage::parseResolutionEntry(QString::fromLatin1(entry));
+        EXPECT_EQ(huge.isValid(), entry[0] != '-');
+    }
+    const ResolutionChoice wide =
+        WifiSettingsPage::parseResolutionEntry(QStringLiteral("1,MJPG,-3000000000,99999999999"));
+    EXPECT_FALSE(wide.isValid());
+    EXPECT_EQ(wide.height, 2147483647);
 }
 
 struct Lenient {
@@ -111,7 +123,9 @@ INSTANTIATE_TEST_SUITE_P(Texts, LenientNumbers,
                          ::testing::Values(Lenient{"1280", 1280, 1280}, Lenient{"  42\"", 42, 42},
                                            Lenient{"-64", -64, -64}, Lenient{"12.5x", 12, 12.5},
                                            Lenient{"", 0, 0}, Lenient{"abc", 0, 0},
-                                           Lenient{"7\r", 7, 7}));
+                                           Lenient{"7\r", 7, 7},
+                                           Lenient{"-3000000000", -2147483647 - 1, -3e9},
+                                           Lenient{"99999999999", 2147483647, 99999999999.0}));
 
 TEST(DeviceHttp, CounterAnswerDropsLineFeedsAndIsCutAt40Bytes)
 {

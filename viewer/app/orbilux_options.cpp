@@ -19,12 +19,14 @@ const QString connectUsb = QStringLiteral("connect-usb");
 const QString demoCamera = QStringLiteral("demo-camera");
 const QString record = QStringLiteral("record");
 const QString exitAfter = QStringLiteral("exit-after");
+const QString sharePort = QStringLiteral("share-port");
 } // namespace name
 
 // Options of the window that a headless share would silently drop.
 const QStringList kWindowOnly = {name::wifiHost,        name::wifiWebPort, name::wifiStreamPort,
                                  name::wifiNetworkName, name::connectWifi, name::connectUsb,
-                                 name::demoCamera,      name::record,      name::exitAfter};
+                                 name::demoCamera,      name::record,      name::exitAfter,
+                                 name::sharePort};
 
 void describeOptions(cli::CommandLine &line)
 {
@@ -72,6 +74,10 @@ void describeOptions(cli::CommandLine &line)
                                    "frames shown, the recording's figures and the CPU time used "
                                    "(for measurements)."),
                     QStringLiteral("SECONDS")});
+    line.addOption({name::sharePort,
+                    QStringLiteral("Share the workspace over FTP on port N from the start, as "
+                                   "the Share button does."),
+                    QStringLiteral("N")});
     line.addNote(QStringLiteral(
         "Environment:\n"
         "  ORBILUX_HOME               keep the workspace (Quelmar/) in this directory\n"
@@ -128,8 +134,8 @@ std::optional<cli::EarlyExit> readWindowOptions(const cli::CommandLine &line,
                                                 OrbiluxOptions &options)
 {
     if (line.isSet(name::port))
-        return line.refusal(
-            QStringLiteral("--port applies to --ftp-serve; the window asks for its share's port."));
+        return line.refusal(QStringLiteral(
+            "--port applies to --ftp-serve; the window's share takes --share-port."));
     options.device = DeviceAddress::fromEnvironment(environment);
     if (line.isSet(name::wifiHost)) {
         const QString host = line.value(name::wifiHost).trimmed();
@@ -145,6 +151,13 @@ std::optional<cli::EarlyExit> readWindowOptions(const cli::CommandLine &line,
     options.wifiNetworkName = line.isSet(name::wifiNetworkName)
                                   ? line.value(name::wifiNetworkName)
                                   : environment.value(QStringLiteral("ORBILUX_WIFI_NETWORK_NAME"));
+    if (line.isSet(name::sharePort)) {
+        const QString text = line.value(name::sharePort);
+        const auto port = cli::portNumber(text);
+        if (!port)
+            return line.refusal(cli::notAPort(QStringLiteral("--share-port"), text));
+        options.sharePort = *port;
+    }
     options.connectWifi = line.isSet(name::connectWifi);
     options.connectUsb = line.isSet(name::connectUsb);
     if (options.connectWifi && options.connectUsb)

@@ -25,11 +25,12 @@ struct OrbiluxOptions {
     DeviceAddress device;    // defaults, then ORBILUX_WIFI_*, then --wifi-*
     QString wifiNetworkName; // empty: NetworkManager tells the network's name
     QHostAddress ftpAddress = QHostAddress(QHostAddress::Any); // where the share listens
-    bool connectWifi = false;        // choose the Wi-Fi microscope at once
-    bool connectUsb = false;         // choose the first USB camera at once
-    bool demoCamera = false;         // the demo camera first among the USB cameras
-    bool record = false;             // start a recording with the first picture shown
-    std::optional<double> exitAfter; // seconds until the window quits and reports its frames
+    bool connectWifi = false;         // choose the Wi-Fi microscope at once
+    bool connectUsb = false;          // choose the first USB camera at once
+    bool demoCamera = false;          // the demo camera first among the USB cameras
+    bool record = false;              // start a recording with the first picture shown
+    std::optional<double> exitAfter;  // seconds until the window quits and reports its frames
+    std::optional<quint16> sharePort; // share the workspace over FTP at start, on this port
 };
 
 // The options, or how the run ends at once: help, version or a refusal.

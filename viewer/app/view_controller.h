@@ -16,6 +16,7 @@
 #include "device/wifi_network.h"
 #include "measure/user_entity.h"
 
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QImage>
 #include <QMutex>
@@ -172,6 +173,8 @@ public:
     quint64 framesShown() const { return framesShown_; }
     qint64 longestHandOverNs() const { return longestHandOverNs_; }
     qint64 totalHandOverNs() const { return totalHandOverNs_; }
+    // The longest time between two pictures shown, for stall checks of long runs.
+    qint64 longestPictureGapNs() const { return longestPictureGapNs_; }
     int camera_stype() const { return camera_stype_; }
     bool isEnableSnapshot() const { return isEnableSnapshot_; }
     int snapNumber() const { return snapNumber_.load(); }
@@ -266,6 +269,8 @@ private:
     quint64 framesShown_ = 0;
     qint64 longestHandOverNs_ = 0;
     qint64 totalHandOverNs_ = 0;
+    qint64 longestPictureGapNs_ = 0;
+    QElapsedTimer sincePicture_;
 
     std::unique_ptr<FtpServer> theServer_; // null while not sharing
     QString baseDir_;                      // the workspace root

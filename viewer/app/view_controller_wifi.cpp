@@ -238,6 +238,9 @@ void ViewController::showPicture(const QImage &image)
 {
     QElapsedTimer handOver;
     handOver.start();
+    if (sincePicture_.isValid())
+        longestPictureGapNs_ = std::max(longestPictureGapNs_, sincePicture_.nsecsElapsed());
+    sincePicture_.start();
     ++framesShown_;
     Q_EMIT pictureShown(image, m_new_video_width_, m_new_video_height_);
     recorder_.recordingVideo(image);

@@ -15,8 +15,8 @@ namespace quelmar::viewer {
 
 class MultipartSplitter {
 public:
-    // Called with the body of a finished part whose type is "image/jpeg" and that holds more
-    // than kMinPictureBytes. The bytes are valid only during the call.
+    // Called with the body of a finished part whose type is "image/jpeg" and that holds at
+    // least kMinPictureBytes. The bytes are valid only during the call.
     using PictureCallback = std::function<void(std::span<const std::uint8_t> jpeg)>;
 
     static constexpr std::size_t kMinPictureBytes = 6;

@@ -169,7 +169,9 @@ ResolutionChoice WifiSettingsPage::parseResolutionEntry(const QString &entry)
 {
     const QStringList fields = entry.split(u',');
     const auto field = [&](int i) { return i < fields.size() ? lenientInt(fields[i]) : 0; };
-    return {field(0) - 1, double(field(2)), double(field(3))};
+    // Numbers below 1 name no entry; lenientInt saturates, so INT_MIN must not be stepped down.
+    const int number = field(0);
+    return {number >= 1 ? number - 1 : -1, double(field(2)), double(field(3))};
 }
 
 } // namespace quelmar::viewer

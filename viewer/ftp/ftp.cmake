@@ -1,5 +1,6 @@
 # The viewer's FTP file server over its workspace, a library the viewer window and tests use.
 add_library(viewer_ftp STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/ftp_command_line.h ${CMAKE_CURRENT_LIST_DIR}/ftp_command_line.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ftp_command_table.h ${CMAKE_CURRENT_LIST_DIR}/ftp_command_table.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ftp_connection.h ${CMAKE_CURRENT_LIST_DIR}/ftp_connection.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ftp_file_commands.cpp

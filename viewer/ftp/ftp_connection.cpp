@@ -1,5 +1,6 @@
 #include "ftp/ftp_connection.h"
 
+#include "ftp/ftp_command_line.h"
 #include "ftp/ftp_server.h"
 
 #include <QHash>
@@ -12,22 +13,6 @@
 namespace quelmar::viewer {
 
 namespace {
-
-// Port p1 × 256 + p2 from two byte fields; nullopt for anything else.
-std::optional<int> portFrom(const QString &high, const QString &low)
-{
-    bool okHigh = false, okLow = false;
-    const int h = high.trimmed().toInt(&okHigh);
-    const int l = low.trimmed().toInt(&okLow);
-    if (!okHigh || !okLow || h < 0 || h > 255 || l < 0 || l > 255)
-        return std::nullopt;
-    return h * 256 + l;
-}
-
-QString argument(const QStringList &words, int index)
-{
-    return index < words.size() ? words.at(index) : QString();
-}
 
 // Commands wait unread while more reply bytes than this wait to be sent, so a client that
 // sends without reading holds at most this much of the server's memory.
@@ -93,6 +78,12 @@ FtpConnection::FtpConnection(QTcpSocket *socket, const FtpServer &server, QObjec
     linger_.setSingleShot(true);
     linger_.setInterval(kLinger);
     connect(&linger_, &QTimer::timeout, this, &FtpConnection::close);
+    passiveWait_.setSingleShot(true);
+    connect(&passiveWait_, &QTimer::timeout, this, [this] {
+        // Nobody came: whatever waits for this connection waits in vain.
+        dropListener();
+        refuseStranded();
+    });
     reply(QStringLiteral("220 iosFtp server ready."));
 }
 
@@ -195,10 +186,7 @@ void FtpConnection::onRepliesWritten()
 
 void FtpConnection::execute(const QByteArray &line)
 {
-    QByteArray raw = line;
-    while (raw.endsWith('\n') || raw.endsWith('\r'))
-        raw.chop(1);
-    const QStringList words = QString::fromUtf8(raw).split(u' ');
+    const QStringList words = commandWords(line);
     const QString &command = words.first();
     if (command.isEmpty())
         return;
@@ -220,7 +208,7 @@ void FtpConnection::reply(const QString &text)
 
 void FtpConnection::doUser(const QStringList &words)
 {
-    userName_ = argument(words, 1);
+    userName_ = commandArgument(words, 1);
     reply(QStringLiteral("331 Password required for %1").arg(userName_));
 }
 
@@ -268,12 +256,12 @@ void FtpConnection::doSyst(const QStringList &)
 void FtpConnection::doType(const QStringList &words)
 {
     // Transfers are always binary, whatever the client asks for.
-    reply(QStringLiteral("200 Type set to  %1.").arg(argument(words, 1)));
+    reply(QStringLiteral("200 Type set to  %1.").arg(commandArgument(words, 1)));
 }
 
 void FtpConnection::doOpts(const QStringList &words)
 {
-    reply(QStringLiteral("502 Unknown command '%1'").arg(argument(words, 1)));
+    reply(QStringLiteral("502 Unknown command '%1'").arg(commandArgument(words, 1)));
 }
 
 // Data connections.
@@ -290,9 +278,8 @@ void FtpConnection::doEpsv(const QStringList &)
 
 void FtpConnection::doPort(const QStringList &words)
 {
-    const QStringList fields = argument(words, 1).split(u',');
-    const auto port = fields.size() == 6 ? portFrom(fields[4], fields[5]) : std::nullopt;
-    if (!port || *port < 1024)
+    const auto port = activePort(ActiveRequest::Port, commandArgument(words, 1));
+    if (!port)
         return reply(QStringLiteral("500 Illegal PORT command."));
     openActive(*port);
     reply(QStringLiteral("200 PORT command successful."));
@@ -300,9 +287,8 @@ void FtpConnection::doPort(const QStringList &words)
 
 void FtpConnection::doLprt(const QStringList &words)
 {
-    const QStringList fields = argument(words, 1).split(u',');
-    const auto port = fields.size() > 20 ? portFrom(fields[19], fields[20]) : std::nullopt;
-    if (!port || *port < 1024)
+    const auto port = activePort(ActiveRequest::Lprt, commandArgument(words, 1));
+    if (!port)
         return reply(QStringLiteral("500 Illegal LPRT command."));
     openActive(*port);
     reply(
@@ -311,12 +297,10 @@ void FtpConnection::doLprt(const QStringList &words)
 
 void FtpConnection::doEprt(const QStringList &words)
 {
-    const QStringList fields = argument(words, 1).split(u'|');
-    bool ok = false;
-    const int port = fields.size() > 3 ? fields[3].toInt(&ok) : 0;
-    if (!ok || port < 1024 || port > 65535)
+    const auto port = activePort(ActiveRequest::Eprt, commandArgument(words, 1));
+    if (!port)
         return reply(QStringLiteral("500 Illegal EPRT command."));
-    openActive(port);
+    openActive(*port);
     reply(QStringLiteral("200 EPRT command successful."));
 }
 
@@ -330,6 +314,7 @@ void FtpConnection::openPassive(bool extended)
     auto *listener = new FtpPassiveListener(
         socket_->peerAddress(),
         [this](UniqueFd fd) {
+            passiveWait_.stop();
             if (listener_)
                 listener_->deleteLater(); // still inside its own call
             listener_ = nullptr;
@@ -349,13 +334,7 @@ void FtpConnection::openPassive(bool extended)
         refuseStranded();
         return reply(kCantOpenData);
     }
-    QTimer::singleShot(server_.limits().dataIdleTimeout, listener, [this, listener] {
-        if (listener != listener_)
-            return;
-        // Nobody came: whatever waits for this connection waits in vain.
-        dropListener();
-        refuseStranded();
-    });
+    passiveWait_.start(server_.limits().dataIdleTimeout);
     if (!extended) {
         const QString address = local.toString().replace(u'.', u',');
         reply(QStringLiteral("227 Entering Passive Mode (%1,%2,%3)")
@@ -387,6 +366,7 @@ void FtpConnection::attach(FtpDataConnection *data)
 
 void FtpConnection::dropListener()
 {
+    passiveWait_.stop();
     if (listener_) {
         listener_->close();
         listener_->deleteLater(); // possibly inside its own timer

@@ -124,6 +124,9 @@ private:
     std::optional<QString> renameFrom_;
 
     QPointer<FtpPassiveListener> listener_; // child; the waiting passive port
+    // How long the passive port waits for its client. One timer, stopped with the port: a
+    // timer per PASV outliving its port would pile up for the whole time-out.
+    QTimer passiveWait_;
     QPointer<FtpDataConnection> data_;      // child; the current data connection
     std::deque<Queued> queued_;             // first in, first out
     std::optional<FtpUpload> activeUpload_; // belongs to the running transfer

@@ -228,6 +228,35 @@ INSTANTIATE_TEST_SUITE_P(
                       Damage{"MasksOverlap", Base::BitFields32, 58, 0x00ff0000}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// A 1-bit file holds 24 pixels where the frame holds one, so a whole 8 MB file may still ask
+// for more than the pixel budget: it is refused from the header.
+TEST(BmpSizeLimit, OneBitFilesOverThePixelBudgetAreRefused)
+{
+    const std::uint32_t width = 8001, height = 8000, stride = (width + 31) / 32 * 4;
+    const std::uint32_t offset = 14 + 40 + 8;
+    std::vector<std::uint8_t> data(offset + std::size_t(stride) * height, 0);
+    const auto put = [&](std::size_t at, std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            data[at + i] = std::uint8_t(value >> (8 * i));
+    };
+    data[0] = 'B', data[1] = 'M';
+    put(2, std::uint32_t(data.size()), 4);
+    put(10, offset, 4);
+    put(14, 40, 4);
+    put(18, width, 4);
+    put(22, height, 4);
+    put(26, 1, 2);
+    put(28, 1, 2);
+    put(50, 0xffffff, 4); // the second palette entry: white
+    QString error;
+    EXPECT_FALSE(decodeBmp(data.data(), data.size(), &error));
+    EXPECT_TRUE(error.contains(u"over the 64000000 pixels")) << error.toStdString();
+    put(18, 1000, 4); // narrower: within the budget, and the same bytes hold it
+    const std::optional<Frame> narrow = decodeBmp(data.data(), data.size(), &error);
+    ASSERT_TRUE(narrow) << error.toStdString();
+    EXPECT_EQ(narrow->width(), 1000);
+}
+
 TEST(BmpRandomBytes, AreRefused)
 {
     std::mt19937 random(20240611);

@@ -269,6 +269,40 @@ TEST(JpegSizeLimit, PicturesBeyondTheGivenSizeAreRefusedFromTheirHeader)
     EXPECT_TRUE(error.contains(u"20000 x 20000")) << error.toStdString();
 }
 
+// A small real picture whose frame header claims 20000 x 20000 would take 1.2 GB and seconds;
+// the header is refused at once for its pixel count or for the few bytes that follow it,
+// while the most compressible real camera picture (flat grey at quality 1) still decodes.
+TEST(JpegSizeLimit, DecompressionBombsAreRefusedAndFlatCameraPicturesKept)
+{
+    Frame flat = makeFrame(3264, 2448, [](int, int, std::uint8_t *p) { p[0] = p[1] = p[2] = 128; });
+    const std::vector<std::uint8_t> small = encodeJpeg(flat.view(), 1).value();
+    const std::optional<Frame> back = decodeJpeg(small.data(), small.size());
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->width(), 3264);
+    // A byte per 8 luma blocks is the bound; the most compressible real picture keeps a
+    // margin of four times that and more.
+    EXPECT_GT(small.size(), 4 * (3264 / 8) * (2448 / 8) / 8);
+
+    const std::vector<std::uint8_t> tiny = encodeJpeg(gradientFrame(16, 16).view(), 50).value();
+    const auto claiming = [&](int width, int height) {
+        QByteArray bytes(reinterpret_cast<const char *>(tiny.data()), qsizetype(tiny.size()));
+        frameHeaderField(5, height)(bytes);
+        frameHeaderField(7, width)(bytes);
+        return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+    };
+    QString error;
+    const std::vector<std::uint8_t> bomb = claiming(20000, 20000);
+    EXPECT_LT(bomb.size(), 1000u);
+    EXPECT_FALSE(decodeJpeg(bomb.data(), bomb.size(), &error));
+    EXPECT_TRUE(error.contains(u"over the 64000000 pixels")) << error.toStdString();
+    const std::vector<std::uint8_t> under = claiming(8000, 8000);
+    EXPECT_FALSE(decodeJpeg(under.data(), under.size(), &error));
+    EXPECT_TRUE(error.contains(u"cannot hold a 8000 x 8000 picture")) << error.toStdString();
+    const std::vector<std::uint8_t> camera = claiming(3264, 2448);
+    EXPECT_FALSE(decodeJpeg(camera.data(), camera.size(), &error));
+    EXPECT_TRUE(error.contains(u"cannot hold")) << error.toStdString();
+}
+
 TEST(JpegRandomBytes, AreRefused)
 {
     std::mt19937 random(1995);
