@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QPainter>
 
+#include <algorithm>
 #include <cstring>
 
 namespace quelmar::station {
@@ -93,8 +94,12 @@ void composeView(QImage &view, const ViewScene &scene)
         p.setPen(Qt::black);
         p.setBackground(Qt::white);
         p.setBackgroundMode(Qt::OpaqueMode);
-        p.drawText(QPoint(kCaptionX, view.height() - kCaptionFromBottom + p.fontMetrics().ascent()),
-                   scene.caption);
+        // The top at height - 18 as with the original's Arial; a substitute with a taller
+        // ascent is lifted so its descenders (the name's underscores) stay on the canvas.
+        const QFontMetrics metrics = p.fontMetrics();
+        const int baseline = std::min(view.height() - kCaptionFromBottom + metrics.ascent(),
+                                      view.height() - 1 - metrics.descent());
+        p.drawText(QPoint(kCaptionX, baseline), scene.caption);
     }
 }
 

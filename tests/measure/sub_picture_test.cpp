@@ -7,6 +7,8 @@
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 using namespace quelmar::station;
 
 namespace {
@@ -112,6 +114,26 @@ TEST(PhotoPaint, CaptionIsTheNameFromItsFirstUnderscore)
               QStringLiteral("N0012"));
     EXPECT_EQ(photoCaption(QStringLiteral("/w/a_b_c.bmp")), QStringLiteral("b_c"));
     EXPECT_EQ(photoCaption(QStringLiteral("/w/plain.bmp")), QStringLiteral("plain"));
+
+    // The underscores show whole whatever font stands in for Arial (one with a tall ascent
+    // once pushed them to the canvas's last row and beyond).
+    const auto drawn = [](const QString &caption) {
+        QImage view(640, 480, QImage::Format_RGB32);
+        view.fill(Qt::darkGreen);
+        ViewScene scene;
+        scene.caption = caption;
+        composeView(view, scene);
+        return view;
+    };
+    const QImage with = drawn(QStringLiteral("09_033400")),
+                 without = drawn(QStringLiteral("09 033400"));
+    int lowest = -1;
+    for (int y = 0; y < with.height(); ++y)
+        if (std::memcmp(with.constScanLine(y), without.constScanLine(y),
+                        std::size_t(with.bytesPerLine())) != 0)
+            lowest = y;
+    ASSERT_GE(lowest, 0) << "the underscore is drawn";
+    EXPECT_LT(lowest, with.height() - 1) << "and whole, above the last row";
 }
 
 TEST(PhotoPaint, FitPictureStretchesOntoTheEnlargedRectangle)
