@@ -484,6 +484,12 @@ TEST_F(WindowTest, CalibrateThroughTheSheetThenMeasureAndSave)
     EXPECT_TRUE(reddish(at(75, 320)));
     EXPECT_TRUE(reddish(at(300, 175)));
     EXPECT_NEAR(at(125, 225).red(), 60, 4);
+
+    // Asked again, the panel offers the last pitch selected: what is typed replaces it.
+    segment(OrbiluxToolbar::kOverlays, 0).click(); // the grid off
+    segment(OrbiluxToolbar::kOverlays, 0).click(); // and asked for again
+    ASSERT_FALSE(panel.isHidden());
+    EXPECT_EQ(panel.GridlinesField().selectedText(), QStringLiteral("1"));
 }
 
 } // namespace

@@ -45,6 +45,9 @@ void GridlinesPanel::showFor(int kind)
     show();
     raise();
     field_->setFocus();
+    // The last pitch stays offered, selected, so typing replaces it rather than running on
+    // after it ("0.2" then "0.1" read as 0.20.1, taken as 0.2).
+    field_->selectAll();
 }
 
 } // namespace quelmar::viewer
