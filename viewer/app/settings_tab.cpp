@@ -35,6 +35,9 @@ SettingsTab::SettingsTab(ViewController &controller, ViewerPrompt *prompt, QWidg
     auto *device = new QGroupBox(QStringLiteral("Wi-Fi microscope"), this);
     wifiGroup_ = device;
     auto *deviceForm = new QFormLayout(device);
+    // Labels above their pop-ups: the titles ("Motion-JPEG, 1280 x 960") need the column's
+    // whole width.
+    deviceForm->setRowWrapPolicy(QFormLayout::WrapAllRows);
     resolutionPopUp_ = new QComboBox(device);
     resolutionPopUp_->setObjectName(QStringLiteral("wifiResolutionPopUp"));
     ratePopUp_ = new QComboBox(device);
@@ -50,6 +53,7 @@ SettingsTab::SettingsTab(ViewController &controller, ViewerPrompt *prompt, QWidg
 
     usbGroup_ = new QGroupBox(QStringLiteral("USB camera"), this);
     auto *usbForm = new QFormLayout(usbGroup_);
+    usbForm->setRowWrapPolicy(QFormLayout::WrapAllRows);
     usbDevicePopUp_ = new QComboBox(usbGroup_);
     usbDevicePopUp_->setObjectName(QStringLiteral("usbDevicePopUp"));
     usbFormatPopUp_ = new QComboBox(usbGroup_);
@@ -57,6 +61,8 @@ SettingsTab::SettingsTab(ViewController &controller, ViewerPrompt *prompt, QWidg
     usbRatePopUp_ = new QComboBox(usbGroup_);
     usbRatePopUp_->setObjectName(QStringLiteral("usbRatePopUp"));
     for (QComboBox *popUp : {usbDevicePopUp_, usbFormatPopUp_, usbRatePopUp_})
+        popUp->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    for (QComboBox *popUp : {resolutionPopUp_, ratePopUp_})
         popUp->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     usbForm->addRow(QStringLiteral("Camera"), usbDevicePopUp_);
     usbForm->addRow(QStringLiteral("Format"), usbFormatPopUp_);
