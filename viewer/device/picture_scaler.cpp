@@ -10,18 +10,20 @@ namespace {
 constexpr int kOne = 1 << PictureScaler::kWeightBits;
 constexpr int kFinalShift = 2 * PictureScaler::kWeightBits;
 
-// One target row from the vertically weighted sums: `Taps` weights per pixel, zero-padded.
+// One target row from the vertically weighted sums, `taps` weights per pixel, zero-padded.
+// `Taps` fixes the count at compile time for the common cases; 0 reads `taps`.
 template <int Taps>
-void sumColumns(const std::uint16_t *sum, const int *first, const int *weights, int width,
-                std::uint8_t *out)
+void sumColumnsOf(int taps, const std::uint16_t *sum, const int *first, const int *weights,
+                  int width, std::uint8_t *out)
 {
+    const int count = Taps > 0 ? Taps : taps;
     constexpr std::int32_t half = 1 << (kFinalShift - 1);
-    for (int x = 0; x < width; ++x, weights += Taps, out += 4) {
+    for (int x = 0; x < width; ++x, weights += count, out += 4) {
         const std::uint16_t *in = sum + std::size_t(first[x]) * 3;
         std::int32_t b = half;
         std::int32_t g = half;
         std::int32_t r = half;
-        for (int k = 0; k < Taps; ++k, in += 3) {
+        for (int k = 0; k < count; ++k, in += 3) {
             b += weights[k] * in[0];
             g += weights[k] * in[1];
             r += weights[k] * in[2];
@@ -38,33 +40,17 @@ void sumColumns(int taps, const std::uint16_t *sum, const int *first, const int 
 {
     switch (taps) {
     case 1:
-        return sumColumns<1>(sum, first, weights, width, out);
+        return sumColumnsOf<1>(taps, sum, first, weights, width, out);
     case 2:
-        return sumColumns<2>(sum, first, weights, width, out);
+        return sumColumnsOf<2>(taps, sum, first, weights, width, out);
     case 3:
-        return sumColumns<3>(sum, first, weights, width, out);
+        return sumColumnsOf<3>(taps, sum, first, weights, width, out);
     case 4:
-        return sumColumns<4>(sum, first, weights, width, out);
+        return sumColumnsOf<4>(taps, sum, first, weights, width, out);
     case 5:
-        return sumColumns<5>(sum, first, weights, width, out);
+        return sumColumnsOf<5>(taps, sum, first, weights, width, out);
     default:
-        break;
-    }
-    constexpr std::int32_t half = 1 << (kFinalShift - 1);
-    for (int x = 0; x < width; ++x, weights += taps, out += 4) {
-        const std::uint16_t *in = sum + std::size_t(first[x]) * 3;
-        std::int32_t b = half;
-        std::int32_t g = half;
-        std::int32_t r = half;
-        for (int k = 0; k < taps; ++k, in += 3) {
-            b += weights[k] * in[0];
-            g += weights[k] * in[1];
-            r += weights[k] * in[2];
-        }
-        out[0] = std::uint8_t(b >> kFinalShift);
-        out[1] = std::uint8_t(g >> kFinalShift);
-        out[2] = std::uint8_t(r >> kFinalShift);
-        out[3] = 255;
+        return sumColumnsOf<0>(taps, sum, first, weights, width, out);
     }
 }
 
