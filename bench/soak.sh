@@ -48,6 +48,8 @@ trap finish EXIT
 trap 'exit 130' INT TERM
 
 seconds=$((minutes * 60))
+# Orbilux outlives the last sample by this much, so the FTP client is stopped before it.
+viewer_extra=10
 export QT_QPA_PLATFORM=offscreen
 
 # The station.
@@ -65,7 +67,7 @@ for size in 1000 250000 3000000; do
 done
 ORBILUX_HOME=$work/viewer "$orbilux" --wifi-host 127.0.0.1 --wifi-web-port "$web" \
   --wifi-stream-port "$stream" --wifi-network-name AIRLOUPE01-soak --connect-wifi \
-  --ftp-address 127.0.0.1 --share-port "$port" --exit-after "$seconds" \
+  --ftp-address 127.0.0.1 --share-port "$port" --exit-after "$((seconds + viewer_extra))" \
   >"$work/orbilux.log" 2>&1 &
 viewer_pid=$!
 
@@ -127,7 +129,11 @@ while :; do
   sleep 10
 done
 
-# Orbilux quits by itself (--exit-after) and prints its figures; the others are stopped.
+# The client stops first, while the share still serves it; then Orbilux quits by itself
+# (--exit-after, a few seconds after the last sample) and prints its figures.
+kill -TERM "$client_pid" 2>/dev/null || true
+wait "$client_pid" 2>/dev/null || true
+client_pid=
 wait "$viewer_pid" 2>/dev/null || true
 viewer_pid=
 stop
