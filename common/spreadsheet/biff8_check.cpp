@@ -66,9 +66,12 @@ struct Record {
     int size;
 };
 
-// True when any shared string carries rich-text runs. Strings continue across CONTINUE
-// records; a split in the characters starts with a new flags byte.
-bool sstHasRichText(const std::vector<Record> &parts)
+enum class SstContent { Plain, RichText, Damaged };
+
+// Whether any shared string carries rich-text runs, or the table does not hold the strings it
+// counts (freexl then reads past its own buffers, so such a file never reaches it). Strings
+// continue across CONTINUE records; a split in the characters starts with a new flags byte.
+SstContent sstContent(const std::vector<Record> &parts)
 {
     std::size_t part = 0;
     int at = 8; // after the two counts
@@ -88,43 +91,45 @@ bool sstHasRichText(const std::vector<Record> &parts)
         }
         return true;
     };
-    const quint32 unique = parts.front().size >= 8 ? u32(parts.front().data + 4) : 0;
+    if (parts.front().size < 8)
+        return SstContent::Damaged;
+    const quint32 unique = u32(parts.front().data + 4);
     for (quint32 i = 0; i < unique; ++i) {
         if (at >= parts[part].size && !next())
-            return false;
+            return SstContent::Damaged;
         if (parts[part].size - at < 3)
-            return false; // a string header is never split; what follows is damaged
+            return SstContent::Damaged; // a string header is never split
         const char *p = parts[part].data + at;
         qint64 chars = u16(p);
         quint8 flags = quint8(p[2]);
         at += 3;
         if (flags & 0x08)
-            return true;
+            return SstContent::RichText;
         qint64 extra = 0;
         if (flags & 0x04) {
             if (parts[part].size - at < 4)
-                return false;
+                return SstContent::Damaged;
             extra = u32(parts[part].data + at);
             at += 4;
         }
         while (chars > 0) {
             if (at >= parts[part].size) {
                 if (!next() || parts[part].size < 1)
-                    return false;
+                    return SstContent::Damaged;
                 flags = quint8(parts[part].data[0]);
                 at = 1;
             }
             const int width = (flags & 0x01) ? 2 : 1;
             const qint64 take = std::min<qint64>(chars, (parts[part].size - at) / width);
             if (take == 0)
-                return false;
+                return SstContent::Damaged;
             at += int(take * width);
             chars -= take;
         }
         if (!skip(extra))
-            return false;
+            return SstContent::Damaged;
     }
-    return false;
+    return SstContent::Plain;
 }
 
 // A cell format that changes how text looks: a font other than the default one, borders or
@@ -187,8 +192,16 @@ StreamCheck checkWorkbookStream(const QByteArray &stream)
         if (type != biff::Continue)
             previous = type;
     }
-    if (!sst.empty() && sstHasRichText(sst))
-        return {FileStatus::Foreign, QStringLiteral("it holds rich text")};
+    if (!sst.empty()) {
+        switch (sstContent(sst)) {
+        case SstContent::RichText:
+            return {FileStatus::Foreign, QStringLiteral("it holds rich text")};
+        case SstContent::Damaged:
+            return {FileStatus::Unreadable, QStringLiteral("its shared strings are damaged")};
+        case SstContent::Plain:
+            break;
+        }
+    }
     for (const quint16 x : usedXf) {
         if (x >= xfs.size() || fonts.empty() || formatted(xfs[x], fonts))
             return {FileStatus::Foreign, QStringLiteral("it holds formatted cells")};
