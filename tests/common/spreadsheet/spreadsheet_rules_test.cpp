@@ -236,5 +236,26 @@ TEST(ForeignXls, UnpatchedStreamIsAccepted)
     EXPECT_EQ(checkWorkbookStream(patchedStream("none")).status, FileStatus::Ok);
 }
 
+// freexl reads past its own buffer when the shared-string table counts more strings than it
+// holds (found by fuzzing); such a workbook is refused before freexl opens it.
+TEST(DamagedXls, SharedStringsCountedBeyondTheTableAreRefused)
+{
+    QByteArray stream = patchedStream("none");
+    qsizetype sst = -1;
+    for (qsizetype pos = 0; pos + 4 <= stream.size();) {
+        if (qFromLittleEndian<quint16>(stream.constData() + pos) == biff::Sst) {
+            sst = pos;
+            break;
+        }
+        pos += 4 + qFromLittleEndian<quint16>(stream.constData() + pos + 2);
+    }
+    ASSERT_GE(sst, 0);
+    const quint32 unique = qFromLittleEndian<quint32>(stream.constData() + sst + 8);
+    qToLittleEndian<quint32>(unique + 16, stream.data() + sst + 8);
+    const StreamCheck check = checkWorkbookStream(stream);
+    EXPECT_EQ(check.status, FileStatus::Unreadable);
+    EXPECT_EQ(check.detail, QStringLiteral("its shared strings are damaged"));
+}
+
 } // namespace
 } // namespace quelmar::spreadsheet
