@@ -78,6 +78,10 @@ struct FreeXlHandle {
     }
 };
 
+constexpr unsigned int kMaxXlsRows = 65536;
+constexpr unsigned short kMaxXlsColumns = 256;
+constexpr quint64 kMaxXlsCells = quint64(kMaxXlsRows) * 16;
+
 // Every worksheet's cells through freexl; anything but text and empty cells is foreign.
 ReadResult readCells(const QString &path)
 {
@@ -99,6 +103,14 @@ ReadResult readCells(const QString &path)
             freexl_select_active_worksheet(xl.handle, s) != FREEXL_OK ||
             freexl_worksheet_dimensions(xl.handle, &rows, &columns) != FREEXL_OK)
             return {FileStatus::Unreadable, QStringLiteral("sheet %1 unreadable").arg(s), {}};
+        // The dimensions come from the file: a lying record must not make us reserve
+        // gigabytes or walk billions of cells. BIFF8 holds at most 65536 x 256 cells, and
+        // every workbook this program writes stays far below the cell budget.
+        if (rows > kMaxXlsRows || columns > kMaxXlsColumns ||
+            quint64(rows) * columns > kMaxXlsCells)
+            return {FileStatus::Unreadable,
+                    QStringLiteral("sheet %1 claims %2 x %3 cells").arg(s).arg(rows).arg(columns),
+                    {}};
         Sheet sheet{QString::fromUtf8(name), {}};
         sheet.rows.reserve(rows);
         for (unsigned int r = 0; r < rows; ++r) {

@@ -152,7 +152,8 @@ TEST_P(SpreadsheetFormat, OnlyAHeaderRow)
 
 TEST_P(SpreadsheetFormat, UnreadableFileIsLeftUntouched)
 {
-    const QByteArray junk("PK\x03\x04 this is no workbook \"open quote\xff\xfe", 40);
+    const char raw[] = "PK\x03\x04 this is no workbook \"open quote\xff\xfe";
+    const QByteArray junk(raw, qsizetype(sizeof raw) - 1);
     ASSERT_TRUE(test::writeAll(path(), junk));
     SpreadSheet sheet(path(), QStringLiteral("ExportData"), true);
     EXPECT_EQ(sheet.fileStatus(), FileStatus::Unreadable);
