@@ -465,11 +465,10 @@ TEST_F(RecordingWindowTest, ChosenCompressorIsProbedAndKept)
     ASSERT_TRUE(test::writeAll(videoDir() + QStringLiteral("/test.avi"), "mine"));
     QStringList offered;
     QString title;
-    answerSettings([&](CAVISettingDlg &d) {
-        prompt.onDialog = [&](QDialog &inner) {
-            auto *chooser = dynamic_cast<CompressorDlg *>(&inner);
-            if (!chooser)
-                return int(QDialog::Rejected);
+    // One answer for both dialogs: the chooser opens inside the settings dialog's own run,
+    // so the handler must not be replaced while it runs.
+    prompt.onDialog = [&](QDialog &d) {
+        if (auto *chooser = dynamic_cast<CompressorDlg *>(&d)) {
             title = chooser->windowTitle();
             for (int i = 0; i < chooser->list()->count(); ++i)
                 offered << chooser->list()->item(i)->text();
@@ -477,10 +476,17 @@ TEST_F(RecordingWindowTest, ChosenCompressorIsProbedAndKept)
             chooser->list()->setCurrentRow(1);
             EXPECT_TRUE(chooser->quality()->isEnabled());
             return int(QDialog::Accepted);
-        };
-        d.compressButton()->click();
-    });
-    const auto settingsAnswer = prompt.onDialog;
+        }
+        auto *dialog = dynamic_cast<CAVISettingDlg *>(&d);
+        if (!dialog)
+            return int(QDialog::Rejected);
+        ++settingsDialogs;
+        dialog->compressButton()->click();
+        if (dialog->okButton()->isEnabled())
+            return int(QDialog::Accepted);
+        dialog->reject();
+        return int(QDialog::Rejected);
+    };
     window->onCommand(cmd::TakeVideo);
     EXPECT_EQ(title, QStringLiteral("Compress Format Selection"));
     ASSERT_GE(offered.size(), 4);
