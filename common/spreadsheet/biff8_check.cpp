@@ -169,6 +169,9 @@ StreamCheck checkWorkbookStream(const QByteArray &stream)
         pos += 4 + size;
         if (type == 0 && size == 0)
             break; // padding after the last record
+        // A text cell is exactly ten bytes in BIFF8; freexl misreads longer ones.
+        if (type == biff::LabelSst && size != 10)
+            return {FileStatus::Unreadable, QStringLiteral("a text cell record is damaged")};
         if (type == 0x002F)
             return {FileStatus::Unreadable, QStringLiteral("the workbook is encrypted")};
         if (const char *what = foreignRecord(type))
