@@ -3,11 +3,11 @@
 #include "app/ftp_share.h"
 #include "app/orbilux_options.h"
 #include "app/orbilux_window.h"
-#include <cli/quit_on_signals.h>
 #include "app/view_controller.h"
 #include "app/viewer_prompt.h"
 #include "app/viewer_sound.h"
 #include "device/network_manager_wifi.h"
+#include <cli/quit_on_signals.h>
 
 #include <camera/multi_backend.h>
 #include <camera/synthetic/synthetic_camera.h>
@@ -54,12 +54,12 @@ void printFigures(ViewController &controller)
     const quint64 shown = controller.framesShown();
     std::printf("frames shown: %llu\n", static_cast<unsigned long long>(shown));
     // Qt's own formatting: a point in every locale, so scripts can read the figures.
-    const double meanMs =
-        shown ? double(controller.totalHandOverNs()) / double(shown) / 1e6 : 0.0;
+    const double meanMs = shown ? double(controller.totalHandOverNs()) / double(shown) / 1e6 : 0.0;
     std::printf("%s", qPrintable(QString::asprintf("hand-over ms: mean %.3f longest %.3f\n", meanMs,
                                                    double(controller.longestHandOverNs()) / 1e6)));
-    std::printf("%s", qPrintable(QString::asprintf("longest gap between pictures ms: %.3f\n",
-                                                   double(controller.longestPictureGapNs()) / 1e6)));
+    std::printf("%s",
+                qPrintable(QString::asprintf("longest gap between pictures ms: %.3f\n",
+                                             double(controller.longestPictureGapNs()) / 1e6)));
     std::printf("recorded frames kept: %lld\nrecorded frames dropped: %lld\n",
                 static_cast<long long>(recorder.framesKept()),
                 static_cast<long long>(recorder.framesDropped()));

@@ -61,9 +61,8 @@ TEST_P(StationSignals, EndTheStationLikeAQuit)
     station.start(QStringLiteral(SCOPEDESK_PROGRAM), {QStringLiteral("--demo-camera")});
     ASSERT_TRUE(station.waitForStarted(kWaitMs));
     // The window makes the Default folder, after the handlers are in place.
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return hasDirectoryNamed(home.path(), QStringLiteral("Default")); },
-                        kWaitMs));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return hasDirectoryNamed(home.path(), QStringLiteral("Default")); }, kWaitMs));
     ::kill(pid_t(station.processId()), GetParam());
     ASSERT_TRUE(station.waitForFinished(kWaitMs));
     EXPECT_EQ(station.exitStatus(), QProcess::NormalExit);

@@ -1,7 +1,7 @@
 #include "app/ftp_share.h"
 
-#include <cli/quit_on_signals.h>
 #include "ftp/ftp_server.h"
+#include <cli/quit_on_signals.h>
 
 #include <QCoreApplication>
 #include <QNetworkInterface>
