@@ -2,6 +2,7 @@
 // options, and the refusals (unknown options, bad ports, a share without its directory,
 // options that do not fit together), each with its message and status 2.
 #include "app/orbilux_options.h"
+#include "device/device_address.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -52,7 +53,7 @@ TEST(OrbiluxOptions, NothingGivenOpensTheWindowOnTheDefaultDevice)
 {
     const OrbiluxOptions options = OrbiluxCommandLine().options({});
     EXPECT_FALSE(options.ftpServe);
-    EXPECT_EQ(options.device.host, QStringLiteral("192.168.1.1"));
+    EXPECT_EQ(options.device.host, QString::fromLatin1(DeviceAddress::kDefaultHost));
     EXPECT_EQ(options.device.webPort, 80);
     EXPECT_EQ(options.device.streamPort, 8899);
     EXPECT_TRUE(options.wifiNetworkName.isEmpty());
