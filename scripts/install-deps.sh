@@ -17,7 +17,7 @@ packages=(
   qt6-qpa-plugins qt6-translations-l10n libgl-dev
   libjpeg62-turbo-dev libv4l-dev libudev-dev
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev libcurl4-openssl-dev
-  libgsf-1-dev libfreexl-dev libxlsxwriter-dev libminizip-dev python3-openpyxl
+  libgsf-1-dev libfreexl-dev libxlsxwriter-dev libminizip-dev python3-openpyxl python3-xlwt
   curl
   libgtest-dev libgmock-dev libbenchmark-dev
   imagemagick ffmpeg poppler-utils python3 xvfb xauth x11-utils dbus-daemon

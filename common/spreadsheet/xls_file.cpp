@@ -4,7 +4,6 @@
 #include "spreadsheet/biff8_writer.h"
 #include "spreadsheet/gsf_handles.h"
 
-#include <freexl.h>
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>
 #include <gsf/gsf-input-stdio.h>
@@ -69,79 +68,6 @@ std::optional<QByteArray> readWorkbookStream(const QString &path, QString *detai
     return bytes;
 }
 
-struct FreeXlHandle {
-    const void *handle = nullptr;
-    ~FreeXlHandle()
-    {
-        if (handle)
-            freexl_close(handle);
-    }
-};
-
-constexpr unsigned int kMaxXlsRows = 65536;
-constexpr unsigned short kMaxXlsColumns = 256;
-constexpr quint64 kMaxXlsCells = quint64(kMaxXlsRows) * 16;
-
-// Every worksheet's cells through freexl; anything but text and empty cells is foreign.
-ReadResult readCells(const QString &path)
-{
-    FreeXlHandle xl;
-    const int opened = freexl_open(QFile::encodeName(path).constData(), &xl.handle);
-    // freexl can report success and still hand back no handle.
-    if (opened != FREEXL_OK || !xl.handle)
-        return {
-            FileStatus::Unreadable, QStringLiteral("freexl cannot open it (%1)").arg(opened), {}};
-    unsigned int count = 0;
-    if (freexl_get_info(xl.handle, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK)
-        return {FileStatus::Unreadable, QStringLiteral("no sheet count"), {}};
-    ReadResult result;
-    for (unsigned short s = 0; s < count; ++s) {
-        const char *name = nullptr;
-        unsigned int rows = 0;
-        unsigned short columns = 0;
-        if (freexl_get_worksheet_name(xl.handle, s, &name) != FREEXL_OK || !name ||
-            freexl_select_active_worksheet(xl.handle, s) != FREEXL_OK ||
-            freexl_worksheet_dimensions(xl.handle, &rows, &columns) != FREEXL_OK)
-            return {FileStatus::Unreadable, QStringLiteral("sheet %1 unreadable").arg(s), {}};
-        // The dimensions come from the file: a lying record must not make us reserve
-        // gigabytes or walk billions of cells. BIFF8 holds at most 65536 x 256 cells, and
-        // every workbook this program writes stays far below the cell budget.
-        if (rows > kMaxXlsRows || columns > kMaxXlsColumns ||
-            quint64(rows) * columns > kMaxXlsCells)
-            return {FileStatus::Unreadable,
-                    QStringLiteral("sheet %1 claims %2 x %3 cells").arg(s).arg(rows).arg(columns),
-                    {}};
-        Sheet sheet{QString::fromUtf8(name), {}};
-        sheet.rows.reserve(rows);
-        for (unsigned int r = 0; r < rows; ++r) {
-            QStringList row;
-            row.reserve(columns);
-            for (unsigned short c = 0; c < columns; ++c) {
-                FreeXL_CellValue value{};
-                if (freexl_get_cell_value(xl.handle, r, c, &value) != FREEXL_OK)
-                    return {FileStatus::Unreadable, QStringLiteral("cell unreadable"), {}};
-                if (value.type == FREEXL_CELL_TEXT || value.type == FREEXL_CELL_SST_TEXT) {
-                    row.push_back(QString::fromUtf8(value.value.text_value));
-                } else if (value.type == FREEXL_CELL_NULL) {
-                    row.push_back(QString());
-                } else {
-                    return {FileStatus::Foreign,
-                            QStringLiteral("sheet %1 holds a number or date at row %2, column %3")
-                                .arg(sheet.name)
-                                .arg(r + 1)
-                                .arg(c + 1),
-                            {}};
-                }
-            }
-            while (!row.isEmpty() && row.constLast().isEmpty())
-                row.removeLast();
-            sheet.rows.push_back(std::move(row));
-        }
-        result.sheets.push_back(std::move(sheet));
-    }
-    return result;
-}
-
 } // namespace
 
 std::optional<QByteArray> compoundDocument(const QByteArray &workbookStream, QString *detail)
@@ -180,7 +106,7 @@ ReadResult XlsFile::read(const QString &path) const
     StreamCheck check = checkWorkbookStream(*stream);
     if (check.status != FileStatus::Ok)
         return {check.status, check.detail, {}};
-    return readCells(path);
+    return readWorkbookCells(*stream);
 }
 
 FileStatus XlsFile::write(const QString &path, const std::vector<Sheet> &sheets,

@@ -1,5 +1,5 @@
 // .xls workbooks: BIFF8 in an OLE2 compound document. Written by our own records inside a
-// libgsf container; read back through freexl after a pass over the records that refuses
+// libgsf container; read back from the same records after a pass over them that refuses
 // anything a rewrite as plain text cells would lose.
 #pragma once
 
@@ -32,5 +32,9 @@ struct StreamCheck {
     QString detail;
 };
 StreamCheck checkWorkbookStream(const QByteArray &stream);
+
+// Every worksheet's text cells, in the order of the sheet list; a row ends at its last text.
+// Unreadable when a record, a position or a count does not fit the stream.
+ReadResult readWorkbookCells(const QByteArray &stream);
 
 } // namespace quelmar::spreadsheet

@@ -120,7 +120,7 @@ TEST_P(MeasurementExportFailure, ToldAndFileLeftAsItWas)
         quelmar::test::runTool(
             quelmar::test::systemPython(),
             {quelmar::test::sourceDir() +
-                 QStringLiteral("/tests/common/spreadsheet/make_foreign_xlsx.py"),
+                 QStringLiteral("/tests/common/spreadsheet/make_foreign_workbook.py"),
              QStringLiteral("other-sheet"), path},
             &exitCode);
         ASSERT_EQ(exitCode, 0);

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 namespace quelmar::spreadsheet {
 namespace {
 
@@ -120,7 +122,8 @@ void expectRefusedUntouched(const QString &path)
     EXPECT_EQ(readAll(path), before);
 }
 
-// The same things, put into a workbook by openpyxl and into our own .xls records.
+// The same things, put into a workbook by another program's writer and into our own .xls
+// records.
 const auto kForeignKinds = ::testing::Values("other-sheet", "formula", "number", "bold", "merged");
 
 std::string foreignKindName(const ::testing::TestParamInfo<const char *> &info)
@@ -130,35 +133,46 @@ std::string foreignKindName(const ::testing::TestParamInfo<const char *> &info)
     return s;
 }
 
-class ForeignXlsx : public ::testing::TestWithParam<const char *> {};
-
-TEST_P(ForeignXlsx, RefusedUntouched)
+// Writes `kind` with openpyxl (.xlsx) or xlwt (.xls), by the path's extension.
+void writeWithAnotherWriter(const char *kind, const QString &path)
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("foreign.xlsx"));
     int exitCode = -1;
     test::runTool(
         test::systemPython(),
-        {test::sourceDir() + QStringLiteral("/tests/common/spreadsheet/make_foreign_xlsx.py"),
-         QString::fromLatin1(GetParam()), path},
+        {test::sourceDir() + QStringLiteral("/tests/common/spreadsheet/make_foreign_workbook.py"),
+         QString::fromLatin1(kind), path},
         &exitCode);
     ASSERT_EQ(exitCode, 0);
+}
+
+class AnotherWriter : public ::testing::TestWithParam<std::tuple<const char *, const char *>> {};
+
+TEST_P(AnotherWriter, ForeignContentIsRefusedUntouched)
+{
+    const auto &[kind, suffix] = GetParam();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("foreign")) + suffix;
+    ASSERT_NO_FATAL_FAILURE(writeWithAnotherWriter(kind, path));
     expectRefusedUntouched(path);
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, ForeignXlsx, kForeignKinds, foreignKindName);
+INSTANTIATE_TEST_SUITE_P(Kinds, AnotherWriter,
+                         ::testing::Combine(kForeignKinds, ::testing::Values(".xls", ".xlsx")),
+                         [](const auto &info) {
+                             std::string s = std::get<0>(info.param);
+                             s += std::get<1>(info.param);
+                             for (char &c : s)
+                                 c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                             return s;
+                         });
 
-TEST(ForeignXlsx, PlainWorkbookFromAnotherWriterIsAppendedTo)
+class PlainFromAnotherWriter : public ::testing::TestWithParam<const char *> {};
+
+TEST_P(PlainFromAnotherWriter, IsAppendedTo)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("plain.xlsx"));
-    int exitCode = -1;
-    test::runTool(
-        test::systemPython(),
-        {test::sourceDir() + QStringLiteral("/tests/common/spreadsheet/make_foreign_xlsx.py"),
-         QStringLiteral("plain"), path},
-        &exitCode);
-    ASSERT_EQ(exitCode, 0);
+    const QString path = dir.filePath(QStringLiteral("plain")) + GetParam();
+    ASSERT_NO_FATAL_FAILURE(writeWithAnotherWriter("plain", path));
     SpreadSheet sheet(path, QStringLiteral("ExportData"), true);
     ASSERT_TRUE(sheet.addHeaders(kHeader));
     ASSERT_TRUE(sheet.addRow({"TA2", "45.00", " ", "  "}));
@@ -166,6 +180,19 @@ TEST(ForeignXlsx, PlainWorkbookFromAnotherWriterIsAppendedTo)
     const std::vector<QStringList> expected{
         kHeader, {"DL1", "1.000", " ", "  "}, {"TA2", "45.00", " ", "  "}};
     EXPECT_EQ(test::outsideSheetRows(path, QStringLiteral("ExportData")), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, PlainFromAnotherWriter, ::testing::Values(".xls", ".xlsx"),
+                         [](const auto &info) { return std::string(info.param + 1); });
+
+qsizetype recordPosition(const QByteArray &stream, quint16 type, int skip = 0)
+{
+    for (qsizetype pos = 0; pos + 4 <= stream.size();) {
+        if (qFromLittleEndian<quint16>(stream.constData() + pos) == type && skip-- == 0)
+            return pos;
+        pos += 4 + qFromLittleEndian<quint16>(stream.constData() + pos + 2);
+    }
+    return -1;
 }
 
 // An .xls of our own records with one change that plain text cells cannot carry.
@@ -177,14 +204,6 @@ QByteArray patchedStream(const char *kind)
                                                                    : "CSpreadSheetBackup"),
          {kHeader}}};
     QByteArray stream = buildWorkbookStream(sheets);
-    const auto recordAt = [&](quint16 type) {
-        for (qsizetype pos = 0; pos + 4 <= stream.size();) {
-            if (qFromLittleEndian<quint16>(stream.constData() + pos) == type)
-                return pos;
-            pos += 4 + qFromLittleEndian<quint16>(stream.constData() + pos + 2);
-        }
-        return qsizetype(-1);
-    };
     // Records put before the last sheet's EOF move no sheet's position.
     const qsizetype lastEof = stream.lastIndexOf(QByteArray("\x0A\x00\x00\x00", 4));
     const auto insert = [&](const QByteArray &rec) { stream.insert(lastEof, rec); };
@@ -202,13 +221,9 @@ QByteArray patchedStream(const char *kind)
         insert(QByteArray("\xE5\x00\x0A\x00\x01\x00\x00\x00\x00\x00\x01\x00\x03\x00", 14));
     } else if (std::strcmp(kind, "bold") == 0) {
         // The fifth font (index 5) made bold, and the cell format pointed at it.
-        qsizetype font = recordAt(biff::Font);
-        for (int i = 0; i < 4; ++i)
-            font += 4 + qFromLittleEndian<quint16>(stream.constData() + font + 2);
+        const qsizetype font = recordPosition(stream, biff::Font, 4);
         qToLittleEndian<quint16>(700, stream.data() + font + 4 + 6);
-        qsizetype xf = recordAt(biff::Xf);
-        for (int i = 0; i < 15; ++i)
-            xf += 4 + qFromLittleEndian<quint16>(stream.constData() + xf + 2);
+        const qsizetype xf = recordPosition(stream, biff::Xf, 15);
         qToLittleEndian<quint16>(5, stream.data() + xf + 4);
     }
     return stream;
@@ -236,25 +251,69 @@ TEST(ForeignXls, UnpatchedStreamIsAccepted)
     EXPECT_EQ(checkWorkbookStream(patchedStream("none")).status, FileStatus::Ok);
 }
 
-// freexl reads past its own buffer when the shared-string table counts more strings than it
-// holds (found by fuzzing); such a workbook is refused before freexl opens it.
-TEST(DamagedXls, SharedStringsCountedBeyondTheTableAreRefused)
+TEST(XlsCells, RowsWithoutTextKeepTheirPlace)
 {
-    QByteArray stream = patchedStream("none");
-    qsizetype sst = -1;
-    for (qsizetype pos = 0; pos + 4 <= stream.size();) {
-        if (qFromLittleEndian<quint16>(stream.constData() + pos) == biff::Sst) {
-            sst = pos;
-            break;
-        }
-        pos += 4 + qFromLittleEndian<quint16>(stream.constData() + pos + 2);
+    const std::vector<Sheet> sheets{
+        {QStringLiteral("ExportData"),
+         {kHeader, {}, {"", "", "x"}, {QString::fromUtf8("日本 µm")}, {}}},
+        {QStringLiteral("Ωmega"), {{"only"}}}};
+    const ReadResult read = readWorkbookCells(buildWorkbookStream(sheets));
+    ASSERT_EQ(read.status, FileStatus::Ok) << read.detail.toStdString();
+    ASSERT_EQ(read.sheets.size(), 2u);
+    EXPECT_EQ(read.sheets[0].name, sheets[0].name);
+    EXPECT_EQ(read.sheets[0].rows, sheets[0].rows);
+    EXPECT_EQ(read.sheets[1].name, sheets[1].name);
+    EXPECT_EQ(read.sheets[1].rows, sheets[1].rows);
+}
+
+// Damaged workbooks, each a sound one of our own records with one count or position made to
+// lie: refused with no sheets, whatever the lie asks the reader to touch or reserve.
+TEST(DamagedXls, RecordsThatDoNotFitAreRefused)
+{
+    const QByteArray sound = patchedStream("none");
+    const auto damaged = [&](auto change) {
+        QByteArray stream = sound;
+        change(stream);
+        return stream;
+    };
+    const auto set16 = [](QByteArray &s, qsizetype at, quint16 v) {
+        qToLittleEndian<quint16>(v, s.data() + at);
+    };
+    const auto set32 = [](QByteArray &s, qsizetype at, quint32 v) {
+        qToLittleEndian<quint32>(v, s.data() + at);
+    };
+    const qsizetype sst = recordPosition(sound, biff::Sst);
+    const qsizetype entry = recordPosition(sound, biff::BoundSheet);
+    const qsizetype cell = recordPosition(sound, biff::LabelSst);
+    const qsizetype dimensions = recordPosition(sound, biff::Dimensions);
+    ASSERT_GE(std::min({sst, entry, cell, dimensions}), 0);
+    const quint32 sheetAt = qFromLittleEndian<quint32>(sound.constData() + entry + 4);
+    const QByteArray cases[] = {
+        // The shared-string table counts strings it does not hold.
+        damaged([&](QByteArray &s) { set32(s, sst + 8, 1000); }),
+        // A sheet entry points into the middle of a record, and past the stream's end.
+        damaged([&](QByteArray &s) { set32(s, entry + 4, sheetAt + 2); }),
+        damaged([&](QByteArray &s) { set32(s, entry + 4, 0xFFFFFFF0u); }),
+        // A text cell names a string past the table, or lies beyond the last column.
+        damaged([&](QByteArray &s) { set32(s, cell + 4 + 6, 1u << 30); }),
+        damaged([&](QByteArray &s) { set16(s, cell + 4 + 2, 256); }),
+        // A text cell record longer than a text cell.
+        damaged([&](QByteArray &s) {
+            set16(s, cell + 2, 12);
+            s.insert(cell + 14, QByteArray(2, '\0'));
+        }),
+        // A sheet claims more rows than the format holds.
+        damaged([&](QByteArray &s) { set32(s, dimensions + 4 + 4, 70000); }),
+        // The stream ends inside the last sheet.
+        sound.left(sound.lastIndexOf(QByteArray("\x0A\x00\x00\x00", 4))),
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const ReadResult read = readWorkbookCells(cases[i]);
+        EXPECT_EQ(read.status, FileStatus::Unreadable) << "case " << i;
+        EXPECT_TRUE(read.sheets.empty()) << "case " << i;
     }
-    ASSERT_GE(sst, 0);
-    const quint32 unique = qFromLittleEndian<quint32>(stream.constData() + sst + 8);
-    qToLittleEndian<quint32>(unique + 16, stream.data() + sst + 8);
-    const StreamCheck check = checkWorkbookStream(stream);
-    EXPECT_EQ(check.status, FileStatus::Unreadable);
-    EXPECT_EQ(check.detail, QStringLiteral("its shared strings are damaged"));
+    EXPECT_EQ(checkWorkbookStream(cases[0]).detail,
+              QStringLiteral("its shared strings are damaged"));
 }
 
 } // namespace
