@@ -23,6 +23,9 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
+
 namespace {
 
 using namespace quelmar;
@@ -39,11 +42,48 @@ SyntheticCameraOptions demoOptions()
     return options;
 }
 
-// A demo camera under a name of its own, so that two can be listed side by side.
+// Lets frames through while an allowance lasts and counts those it let through, so that a test
+// can hold the main thread while a known number of frames arrive.
+class FrameGate {
+public:
+    void allow(int frames)
+    {
+        const std::lock_guard lock(mutex_);
+        allowance_ += frames;
+    }
+    bool take()
+    {
+        const std::lock_guard lock(mutex_);
+        if (allowance_ == 0)
+            return false;
+        --allowance_;
+        return true;
+    }
+    void passed()
+    {
+        const std::lock_guard lock(mutex_);
+        ++passed_;
+        changed_.notify_all();
+    }
+    bool waitPassed(int frames)
+    {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(5), [&] { return passed_ >= frames; });
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int allowance_ = 0;
+    int passed_ = 0;
+};
+
+// A demo camera under a name of its own, so that two can be listed side by side; its frames go
+// through `gate` when one is given.
 class NamedCamera final : public Camera {
 public:
-    NamedCamera(std::unique_ptr<Camera> inner, CameraInfo info)
-        : inner_(std::move(inner)), info_(std::move(info))
+    NamedCamera(std::unique_ptr<Camera> inner, CameraInfo info, FrameGate *gate = nullptr)
+        : inner_(std::move(inner)), info_(std::move(info)), gate_(gate)
     {}
     const CameraInfo &info() const override { return info_; }
     std::vector<CaptureFormat> formats() const override { return inner_->formats(); }
@@ -52,6 +92,14 @@ public:
     bool hasButton() const override { return false; }
     bool start(FrameCallback onFrame, ButtonCallback onButton, StreamEndCallback onEnd) override
     {
+        if (gate_) {
+            onFrame = [gate = gate_, onFrame = std::move(onFrame)](FrameView frame, double at) {
+                if (!gate->take())
+                    return;
+                onFrame(frame, at);
+                gate->passed();
+            };
+        }
         return inner_->start(std::move(onFrame), std::move(onButton), std::move(onEnd));
     }
     void stop() override { inner_->stop(); }
@@ -61,6 +109,23 @@ public:
 private:
     std::unique_ptr<Camera> inner_;
     CameraInfo info_;
+    FrameGate *gate_;
+};
+
+class GatedCameras final : public CameraBackend {
+public:
+    GatedCameras(std::shared_ptr<SyntheticCameraHub> hub, FrameGate *gate)
+        : demo_(std::move(hub)), gate_(gate)
+    {}
+    std::vector<CameraInfo> enumerate() override { return demo_.enumerate(); }
+    std::unique_ptr<Camera> open(const CameraInfo &camera) override
+    {
+        return std::make_unique<NamedCamera>(demo_.open(camera), camera, gate_);
+    }
+
+private:
+    SyntheticBackend demo_;
+    FrameGate *gate_;
 };
 
 class TwoCameras final : public CameraBackend {
@@ -265,6 +330,25 @@ TEST_F(UsbTest, PulledOutCameraEndsTheLinkAndTheRecording)
     controller.ConnectUSBCamera();
     EXPECT_TRUE(nextPicture(controller));
     EXPECT_EQ(controller.camera_stype(), kUsbCamera);
+}
+
+TEST_F(UsbTest, AStalledWindowHoldsOnlyAFewPictures)
+{
+    FrameGate gate;
+    GatedCameras cameras(hub_, &gate);
+    UsbLink link(&cameras);
+    QSignalSpy arrived(&link, &UsbLink::pictureArrived);
+    gate.allow(12);
+    ASSERT_TRUE(link.connectFirst());
+    // The main thread takes nothing while twelve frames come in.
+    ASSERT_TRUE(gate.waitPassed(12));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(arrived.count(), UsbLink::kMaxPicturesInFlight);
+
+    // Once the window has taken them, pictures flow again.
+    gate.allow(1);
+    EXPECT_TRUE(arrived.wait(5000));
+    EXPECT_EQ(arrived.count(), UsbLink::kMaxPicturesInFlight + 1);
 }
 
 TEST_F(UsbTest, UsbSlidersAdjustThePictureAndDefaultClearsThem)

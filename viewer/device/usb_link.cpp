@@ -142,15 +142,19 @@ bool UsbLink::startStream()
     const int generation = generation_.fetch_add(1) + 1;
     UsbPictureMaker *maker = maker_.get();
     const auto onFrame = [this, maker, generation](FrameView frame, double) {
+        if (picturesInFlight_.load() >= kMaxPicturesInFlight)
+            return;
         PictureAdjustments adjustments;
         {
             const std::lock_guard lock(adjustmentsMutex_);
             adjustments = adjustments_;
         }
         const QImage picture = maker->make(frame, adjustments);
+        picturesInFlight_.fetch_add(1);
         QMetaObject::invokeMethod(
             this,
             [this, picture, generation] {
+                picturesInFlight_.fetch_sub(1);
                 if (generation == generation_.load())
                     Q_EMIT pictureArrived(picture);
             },

@@ -33,6 +33,11 @@ public:
     };
 
     // Borrows `cameras`, which must outlive the link.
+    // Pictures converted and waiting for the main thread beyond this many are not made: a
+    // stalled window then costs neither memory nor the capture thread's time, and the live
+    // picture resumes with fresh frames.
+    static constexpr int kMaxPicturesInFlight = 3;
+
     explicit UsbLink(CameraBackend *cameras, QObject *parent = nullptr);
     ~UsbLink() override;
     Q_DISABLE_COPY_MOVE(UsbLink)
@@ -97,6 +102,8 @@ private:
     // Pictures of a stream that has since been stopped are dropped on arrival: the capture
     // thread tags each with its stream's number, the main thread compares.
     std::atomic<int> generation_{0};
+    // Pictures posted to the main thread and not yet taken there.
+    std::atomic<int> picturesInFlight_{0};
 
     // Guards adjustments_: the main thread writes it, each frame on the capture thread takes
     // one copy, so a frame never sees half of a change.
