@@ -1,15 +1,12 @@
-#include "base/cap_config.h"
 #include "base/command_ids.h"
 #include "base/station_paths.h"
 #include "capture/capture_sizes.h"
 #include "capture/preview_widget.h"
+#include "demo_station.h"
 #include "library/media_library.h"
 #include "library/small_picture_wnd.h"
-#include "recording_sound.h"
-#include "scripted_prompt.h"
 #include "shell/bitmap_check_button.h"
 #include "shell/scopedesk_dlg.h"
-#include "temp_home.h"
 
 #include <camera/synthetic/synthetic_camera.h>
 #include <image/bmp_codec.h>
@@ -24,38 +21,8 @@ using namespace quelmar;
 
 namespace {
 
-class CaptureWindowTest : public ::testing::Test {
+class CaptureWindowTest : public ::testing::Test, protected test::DemoStation {
 protected:
-    test::TempHome home;
-    test::ScriptedPrompt prompt;
-    test::RecordingSound sound;
-    std::shared_ptr<SyntheticCameraHub> hub = std::make_shared<SyntheticCameraHub>();
-    SyntheticBackend backend{hub};
-    SyntheticDeviceMonitor monitor{hub};
-    std::unique_ptr<CScopeDeskDlg> window;
-
-    void SetUp() override
-    {
-        qputenv("SCOPEDESK_SHARE_DIR", home.path().toLocal8Bit());
-        // Start at 640x480 so the demo camera runs fast.
-        CapConfig c;
-        c.avgTimePerFrame = 333333;
-        c.bmi.width = 640;
-        c.bmi.height = 480;
-        writeCapConfig(StationPaths::capConfigFile(), c);
-        window =
-            std::make_unique<CScopeDeskDlg>(StationServices{&prompt, &sound, &monitor, &backend});
-    }
-
-    QString identify(const QString &path)
-    {
-        int rc = -1;
-        const QByteArray out =
-            test::runTool(QStringLiteral("/usr/bin/identify"),
-                          {QStringLiteral("-format"), QStringLiteral("%m %w %h"), path}, &rc);
-        return rc == 0 ? QString::fromLatin1(out) : QString();
-    }
-
     bool waitFor(const std::function<bool()> &condition)
     {
         for (int i = 0; i < 100 && !condition(); ++i) {
@@ -78,8 +45,8 @@ TEST_F(CaptureWindowTest, TakePictureWritesTheStillAndItsThumbnail)
     const QString fullSize =
         QFileInfo(thumbnail).path() + QStringLiteral("/tmp/") + QFileInfo(thumbnail).fileName();
     EXPECT_TRUE(QFileInfo(thumbnail).fileName().endsWith(QStringLiteral("_60X_N0001.jpg")));
-    EXPECT_EQ(identify(fullSize), QStringLiteral("JPEG 640 480"));
-    EXPECT_EQ(identify(thumbnail), QStringLiteral("JPEG 60 60"));
+    EXPECT_EQ(test::identify(fullSize), QStringLiteral("JPEG 640 480"));
+    EXPECT_EQ(test::identify(thumbnail), QStringLiteral("JPEG 60 60"));
     // The still lands in the current folder and appears selected in the strip.
     EXPECT_EQ(QFileInfo(thumbnail).path(), window->library()->current().pictureDir);
     EXPECT_EQ(window->library()->strip()->GetSelected(), fullSize);
@@ -91,7 +58,7 @@ TEST_F(CaptureWindowTest, TakePictureWritesTheStillAndItsThumbnail)
     window->onCommand(cmd::TakePicture);
     ASSERT_TRUE(saved.wait(5000));
     EXPECT_TRUE(saved.at(1).at(0).toString().endsWith(QStringLiteral("_N0001.bmp")));
-    EXPECT_EQ(identify(saved.at(1).at(0).toString()), QStringLiteral("BMP3 60 60"));
+    EXPECT_EQ(test::identify(saved.at(1).at(0).toString()), QStringLiteral("BMP3 60 60"));
 }
 
 // A folder that lost its directories gets them back before the still is written; a still
@@ -106,7 +73,7 @@ TEST_F(CaptureWindowTest, StillIntoABrokenFolderIsWrittenOrReported)
     window->onCommand(cmd::TakePicture);
     ASSERT_TRUE(saved.wait(5000));
     const QString thumbnail = saved.at(0).at(0).toString();
-    EXPECT_EQ(identify(folder.fullSizeDir + u'/' + QFileInfo(thumbnail).fileName()),
+    EXPECT_EQ(test::identify(folder.fullSizeDir + u'/' + QFileInfo(thumbnail).fileName()),
               QStringLiteral("JPEG 640 480"));
     EXPECT_TRUE(QFileInfo(folder.videoDir).isDir());
 

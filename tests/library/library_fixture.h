@@ -71,15 +71,6 @@ protected:
     QString cacheDir() const { return home.file(QStringLiteral("cache")); }
 
     // "FORMAT WIDTH HEIGHT" of a picture file as ImageMagick reads it; empty when it cannot.
-    static QString identify(const QString &path)
-    {
-        int rc = -1;
-        const QByteArray out =
-            runTool(QStringLiteral("/usr/bin/identify"),
-                    {QStringLiteral("-format"), QStringLiteral("%m %w %h"), path}, &rc);
-        return rc == 0 ? QString::fromLatin1(out) : QString();
-    }
-
     static Frame testPicture(int width, int height)
     {
         Frame frame(width, height);

@@ -3,6 +3,7 @@
 #include "base/station_settings.h"
 #include "measure/calibration.h"
 #include "measure/live_measure.h"
+#include "scripted_distances.h"
 #include "scripted_prompt.h"
 #include "temp_home.h"
 
@@ -12,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <deque>
 #include <thread>
 
 using namespace quelmar::station;
@@ -30,7 +30,7 @@ protected:
     Language language; // no files: every text is its default
     bool connected = true;
     int sensorClass = 1; // pixel factor 0.063829787234 mm
-    std::deque<std::optional<double>> distances;
+    quelmar::test::ScriptedDistances distances;
     int calibrations = 0;
     std::vector<bool> holds;
     std::unique_ptr<LiveMeasure> live;
@@ -48,14 +48,7 @@ protected:
         c.sensorClass = [this] { return sensorClass; };
         c.captureSize = [] { return QSize(640, 480); };
         c.connected = [this] { return connected; };
-        c.askActualDistance = [this](const QString &) {
-            std::optional<double> d;
-            if (!distances.empty()) {
-                d = distances.front();
-                distances.pop_front();
-            }
-            return d;
-        };
+        c.askActualDistance = distances.asker();
         c.calibrated = [this] { ++calibrations; };
         c.captureMouse = [this](bool hold) { holds.push_back(hold); };
         live = std::make_unique<LiveMeasure>(std::move(c));
@@ -506,7 +499,7 @@ TEST_F(LiveMeasureTest, CalibrationStoresTheScaleFromTheMagnification)
     EXPECT_TRUE(live->isCalibrating());
     clicks({{100, 100}, {300, 100}});
     EXPECT_EQ(live->drawGraph().values, QVector<QString>{QStringLiteral("2.128")}); // at 60
-    distances = {1.0};
+    distances.answers = {1.0};
     live->press({120, 120});
     EXPECT_EQ(calibrations, 1);
     EXPECT_FALSE(live->isCalibrating());
@@ -528,7 +521,7 @@ TEST_F(LiveMeasureTest, CalibrationStoresTheScaleFromTheMagnification)
 TEST_F(LiveMeasureTest, ACalibrationWithoutAUsableScaleIsRefusedAndStoresNothing)
 {
     live->command(cmd::Calibration);
-    distances = {1e12};
+    distances.answers = {1e12};
     clicks({{100, 100}, {300, 100}, {120, 120}});
     EXPECT_EQ(calibrations, 0);
     ASSERT_EQ(prompt.messages.size(), 1u);

@@ -6,12 +6,11 @@
 #include "measure/photo_paint.h"
 #include "measure/photo_tools.h"
 #include "measure/shape_painter.h"
+#include "scripted_distances.h"
 #include "scripted_prompt.h"
 #include "temp_home.h"
 
 #include <gtest/gtest.h>
-
-#include <deque>
 
 using namespace quelmar::station;
 using quelmar::test::ScriptedPrompt;
@@ -27,7 +26,7 @@ protected:
     Language language; // no files: every text is its default
     // 100 pixels measure 1 mm at scale 10.
     double pixelFactor = 0.01;
-    std::deque<std::optional<double>> distances;
+    quelmar::test::ScriptedDistances distances;
     std::vector<bool> holds;
     int calibrations = 0;
     int edits = 0;
@@ -46,14 +45,7 @@ protected:
         c.units = [this] {
             return MeasureUnits{pixelFactor, scale.scale(), 3, QStringLiteral("mm")};
         };
-        c.askActualDistance = [this](const QString &) {
-            std::optional<double> d;
-            if (!distances.empty()) {
-                d = distances.front();
-                distances.pop_front();
-            }
-            return d;
-        };
+        c.askActualDistance = distances.asker();
         c.calibrated = [this] { ++calibrations; };
         c.holdMouse = [this](bool hold) { holds.push_back(hold); };
         c.edited = [this] { ++edits; };
@@ -528,7 +520,7 @@ TEST_F(PhotoToolsTest, CalibrationLineSetsTheScaleOrIsRefusedWithoutStoringAnyth
 {
     measure(PhotoTool::Line);
     tools->setCalibrationMode(true);
-    distances = {1.0};
+    distances.answers = {1.0};
     press({{0, 0}, {200, 0}});
     // 200 pixels x 0.01 x 10 / 1 mm: scale 20, the line shows exactly 1 mm.
     EXPECT_DOUBLE_EQ(scale.scale(), 20.0);
@@ -542,7 +534,7 @@ TEST_F(PhotoToolsTest, CalibrationLineSetsTheScaleOrIsRefusedWithoutStoringAnyth
     tools->press({300, 300});
     measure(PhotoTool::Line);
     tools->setCalibrationMode(true);
-    distances = {2.0};
+    distances.answers = {2.0};
     press({{50, 50}, {50, 50}});
     EXPECT_EQ(prompt.lastText(), QString::fromLatin1(kCalibrationUnusableText));
     EXPECT_DOUBLE_EQ(scale.scale(), 20.0);

@@ -302,12 +302,4 @@ TEST_F(MainWindowTest, BurstOfDeviceNoticesLeadsToOneRecheck)
     EXPECT_FALSE(window->isConnected());
 }
 
-TEST(SensorClassSizes, F11AndF12BothSelectTheFullSizeOnClassFour)
-{
-    EXPECT_EQ(sensorClassSizes(4).low, QSize(3264, 2448));
-    EXPECT_EQ(sensorClassSizes(4).high, QSize(3264, 2448));
-    EXPECT_EQ(sensorClassSizes(2).low, QSize(1280, 960));
-    EXPECT_EQ(sensorClassSizes(5).pixelFormat, quelmar::PixelFormat::Yuyv);
-}
-
 } // namespace

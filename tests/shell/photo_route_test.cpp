@@ -1,7 +1,6 @@
 // A still of the strip opened in the photo window through the main window: the double click,
 // the shared scale and pen, the Print button through the library, and the main window's boxes
-// afterwards. With QUELMAR_SHOT_DIR set (under Xvfb) the run also leaves screenshots of the
-// photo window with marks and of the measurement list beside it.
+// afterwards.
 #include "base/command_ids.h"
 #include "library/media_library.h"
 #include "library/picture_show.h"
@@ -9,7 +8,6 @@
 #include "library/thumbnail_lists.h"
 #include "main_window_fixture.h"
 #include "measure/calibration.h"
-#include "measure/measurement_property_dlg.h"
 #include "measure/sub_picture.h"
 #include "measure/text_setting_dlg.h"
 
@@ -18,7 +16,6 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QTabBar>
 #include <QTest>
 #include <QToolButton>
 
@@ -76,21 +73,8 @@ void drawEveryKind(CPictureShow &photo, CSubPicture *canvas)
         QTest::mouseClick(canvas->adjustButton(Adjust::RotateMore), Qt::LeftButton);
 }
 
-// The screen as the X server has it, once every paint has reached it.
-void screenshot(const QString &dir, const QString &name)
-{
-    QCoreApplication::processEvents();
-    QApplication::sync();
-    int rc = -1;
-    quelmar::test::runTool(QStringLiteral("import"),
-                           {QStringLiteral("-window"), QStringLiteral("root"), dir + u'/' + name},
-                           &rc);
-    EXPECT_EQ(rc, 0) << name.toStdString();
-}
-
 TEST_F(MainWindowTest, AStillOfTheStripOpensInThePhotoWindow)
 {
-    const QString shots = qEnvironmentVariable("QUELMAR_SHOT_DIR");
     const QString pictures = home.file(QStringLiteral("Quelmar files2/Default/Picture"));
     QDir().mkpath(pictures + QStringLiteral("/tmp"));
     const QString fullSize = pictures + QStringLiteral("/tmp/Still_N0001.jpg");
@@ -130,23 +114,6 @@ TEST_F(MainWindowTest, AStillOfTheStripOpensInThePhotoWindow)
         // No printer in this station: the library's print path says so.
         photo->onCommand(photo::Print);
         EXPECT_EQ(prompt.lastText(), QStringLiteral("No printer found!"));
-        if (!shots.isEmpty()) {
-            EXPECT_TRUE(QTest::qWaitForWindowExposed(photo));
-            screenshot(shots, QStringLiteral("photo_window.png"));
-            photo->onCommand(photo::MeasurementList);
-            auto *list = photo->findChild<CMeasurementPropertyDlg *>();
-            EXPECT_NE(list, nullptr);
-            if (list) {
-                // The photo window to the left, the list beside it.
-                photo->move(0, photo->y());
-                list->move(photo->frameGeometry().topRight() + QPoint(4, 0));
-                for (const int tab : {0, 3}) {
-                    list->tabBar()->setCurrentIndex(tab);
-                    EXPECT_TRUE(QTest::qWaitForWindowExposed(list));
-                    screenshot(shots, QStringLiteral("photo_list_tab%1.png").arg(tab));
-                }
-            }
-        }
         return int(QDialog::Rejected);
     };
     QTest::mouseDClick(strip, Qt::LeftButton, {}, thumbnailCell(0, strip->clientSize()).center());

@@ -47,6 +47,15 @@ QByteArray runTool(const QString &program, const QStringList &arguments, int *ex
     return p.readAllStandardOutput();
 }
 
+QString identify(const QString &path)
+{
+    int rc = -1;
+    const QByteArray out =
+        runTool(QStringLiteral("/usr/bin/identify"),
+                {QStringLiteral("-format"), QStringLiteral("%m %w %h"), path}, &rc);
+    return rc == 0 ? QString::fromLatin1(out) : QString();
+}
+
 QString sourceDir()
 {
     const QString fromEnv = qEnvironmentVariable("QUELMAR_SOURCE_DIR");

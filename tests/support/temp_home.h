@@ -30,6 +30,9 @@ QByteArray readAll(const QString &path);
 bool writeAll(const QString &path, const QByteArray &bytes);
 // Runs an outside program and returns its standard output; exit code in *exitCode.
 QByteArray runTool(const QString &program, const QStringList &arguments, int *exitCode = nullptr);
+// ImageMagick's "format width height" of a picture file (such as "JPEG 640 480"), or an empty
+// text when it cannot read the file.
+QString identify(const QString &path);
 // Directory with the tree's sources (for resources such as language files).
 QString sourceDir();
 

@@ -8,6 +8,7 @@
 #include "app/orbilux_window.h"
 #include "app/video_recorder.h"
 
+#include "file_size_limit.h"
 #include "probed_video.h"
 #include "temp_home.h"
 
@@ -19,9 +20,6 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -37,12 +35,6 @@ QImage frame(QColor colour = Qt::darkGreen, QSize size = {640, 480})
     QImage picture(size, QImage::Format_RGB32);
     picture.fill(colour);
     return picture;
-}
-
-QString identify(const QString &path)
-{
-    return QString::fromLatin1(quelmar::test::runTool(
-        QStringLiteral("identify"), {QStringLiteral("-format"), QStringLiteral("%m %w %h"), path}));
 }
 
 void expectPlayable(const QString &path, int frames)
@@ -84,7 +76,8 @@ TEST_F(Recorder, StatesPosterAndEverySecondFrameAtTenPerSecond)
     ASSERT_TRUE(posters.wait(kWaitMs));
     ASSERT_EQ(posters.count(), 1);
     EXPECT_EQ(posters.at(0).at(0).toString(), video + QStringLiteral(".jpg"));
-    EXPECT_EQ(identify(video + QStringLiteral(".jpg")), QStringLiteral("JPEG 640 480"));
+    EXPECT_EQ(quelmar::test::identify(video + QStringLiteral(".jpg")),
+              QStringLiteral("JPEG 640 480"));
 
     // A camera at 30 frames a second for one second: 15 kept, laid out at ten a second.
     for (int i = 0; i < 30; ++i)
@@ -133,30 +126,6 @@ TEST_F(Recorder, FinishNowLeavesNoFileWithoutPictureAndAPlayableOneWithAPoster)
     EXPECT_FALSE(recorder_.isWriting(stopped));
 }
 
-// A file-size limit stands in for a full disk: writes beyond it fail with EFBIG.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        struct sigaction ignore = {};
-        ignore.sa_handler = SIG_IGN;
-        ::sigaction(SIGXFSZ, &ignore, &previousAction_);
-        ::getrlimit(RLIMIT_FSIZE, &previous_);
-        rlimit limited = previous_;
-        limited.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &previous_);
-        ::sigaction(SIGXFSZ, &previousAction_, nullptr);
-    }
-
-private:
-    rlimit previous_ = {};
-    struct sigaction previousAction_ = {};
-};
-
 QImage noise(quint32 seed)
 {
     QImage picture(640, 480, QImage::Format_RGB32);
@@ -176,7 +145,7 @@ QImage noise(quint32 seed)
 TEST_F(Recorder, AFailedWriteEndsTheRecordingAndSaysWhy)
 {
     QSignalSpy finished(&recorder_, &VideoRecorder::recordingFinished);
-    const FileSizeLimit limit(256 * 1024);
+    const quelmar::test::FileSizeLimit limit(256 * 1024);
     ASSERT_EQ(recorder_.TakeRecord(videos()), VideoRecorder::Press::Started);
     const QString video = recorder_.videoFileName();
     quint32 seed = 0;

@@ -1,6 +1,7 @@
 // Orbilux with USB cameras (the demo camera): connecting and its guards, the layout rule,
 // format and rate changes, choosing another camera, a camera pulled out, the adjustment
 // sliders and their default button for both kinds of camera.
+#include "cross_thread_count.h"
 #include "viewer_test_support.h"
 #include "wifiscope_sim.h"
 
@@ -23,7 +24,6 @@
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
 #include <mutex>
 
 namespace {
@@ -59,23 +59,11 @@ public:
         --allowance_;
         return true;
     }
-    void passed()
-    {
-        const std::lock_guard lock(mutex_);
-        ++passed_;
-        changed_.notify_all();
-    }
-    bool waitPassed(int frames)
-    {
-        std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::seconds(5), [&] { return passed_ >= frames; });
-    }
+    quelmar::test::CrossThreadCount passed;
 
 private:
     std::mutex mutex_;
-    std::condition_variable changed_;
     int allowance_ = 0;
-    int passed_ = 0;
 };
 
 // A demo camera under a name of its own, so that two can be listed side by side; its frames go
@@ -97,7 +85,7 @@ public:
                 if (!gate->take())
                     return;
                 onFrame(frame, at);
-                gate->passed();
+                gate->passed.add();
             };
         }
         return inner_->start(std::move(onFrame), std::move(onButton), std::move(onEnd));
@@ -341,7 +329,7 @@ TEST_F(UsbTest, AStalledWindowHoldsOnlyAFewPictures)
     gate.allow(12);
     ASSERT_TRUE(link.connectFirst());
     // The main thread takes nothing while twelve frames come in.
-    ASSERT_TRUE(gate.waitPassed(12));
+    ASSERT_TRUE(gate.passed.waitFor(12));
     QCoreApplication::processEvents();
     EXPECT_EQ(arrived.count(), UsbLink::kMaxPicturesInFlight);
 

@@ -2,11 +2,10 @@
 // picture, and it refuses to stream, fails mid-stream or survives a throwing callback the way
 // the station must cope with.
 #include "camera/synthetic/synthetic_camera.h"
+#include "cross_thread_count.h"
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <mutex>
 #include <new>
 
 namespace quelmar {
@@ -92,45 +91,10 @@ TEST_F(PictureControls, ValuesFollowTheRangeStepAndAutomaticMode)
     EXPECT_EQ(controls.setAutomatic(CameraControl::Gamma, true, 0), ControlWrite::Missing);
 }
 
-// Waits on the capture thread's notices without sleeping.
-class StreamLog {
-public:
-    void frame()
-    {
-        const std::lock_guard lock(mutex_);
-        ++frames_;
-        changed_.notify_all();
-    }
-    void end()
-    {
-        const std::lock_guard lock(mutex_);
-        ++ends_;
-        changed_.notify_all();
-    }
-    bool waitFrames(int count)
-    {
-        return wait([&] { return frames_ >= count; });
-    }
-    bool waitEnd()
-    {
-        return wait([&] { return ends_ > 0; });
-    }
-    int ends()
-    {
-        const std::lock_guard lock(mutex_);
-        return ends_;
-    }
-
-private:
-    template <typename Condition> bool wait(Condition condition)
-    {
-        std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::seconds(10), condition);
-    }
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    int frames_ = 0;
-    int ends_ = 0;
+// The capture thread's notices, waited on without sleeping.
+struct StreamLog {
+    test::CrossThreadCount frames;
+    test::CrossThreadCount ends;
 };
 
 SyntheticCameraOptions smallCamera()
@@ -165,10 +129,11 @@ TEST(SyntheticCameraStream, AFailureMidStreamEndsItWithoutADeviceNotice)
     auto hub = std::make_shared<SyntheticCameraHub>(smallCamera());
     SyntheticCamera camera(hub);
     StreamLog log;
-    ASSERT_TRUE(camera.start([&](FrameView, double) { log.frame(); }, [] {}, [&] { log.end(); }));
-    ASSERT_TRUE(log.waitFrames(2));
+    ASSERT_TRUE(
+        camera.start([&](FrameView, double) { log.frames.add(); }, [] {}, [&] { log.ends.add(); }));
+    ASSERT_TRUE(log.frames.waitFor(2));
     hub->failStream();
-    ASSERT_TRUE(log.waitEnd());
+    ASSERT_TRUE(log.ends.waitFor(1));
     camera.stop();
     EXPECT_EQ(camera.fault(), CameraFault::Failed);
     EXPECT_TRUE(hub->isPlugged());
@@ -179,13 +144,13 @@ TEST(SyntheticCameraStream, AThrowingCallbackEndsTheStreamNotTheProgram)
     auto hub = std::make_shared<SyntheticCameraHub>(smallCamera());
     SyntheticCamera camera(hub);
     StreamLog log;
-    ASSERT_TRUE(
-        camera.start([](FrameView, double) { throw std::bad_alloc(); }, [] {}, [&] { log.end(); }));
-    ASSERT_TRUE(log.waitEnd());
+    ASSERT_TRUE(camera.start([](FrameView, double) { throw std::bad_alloc(); }, [] {},
+                             [&] { log.ends.add(); }));
+    ASSERT_TRUE(log.ends.waitFor(1));
     camera.stop();
     EXPECT_EQ(camera.fault(), CameraFault::Failed);
     EXPECT_FALSE(camera.isStreaming());
-    EXPECT_EQ(log.ends(), 1);
+    EXPECT_EQ(log.ends.value(), 1);
 }
 
 TEST(SyntheticCameraStream, AButtonTheUserMayNotReadDeliversNothing)
@@ -198,19 +163,13 @@ TEST(SyntheticCameraStream, AButtonTheUserMayNotReadDeliversNothing)
     EXPECT_FALSE(camera.hasButton());
     StreamLog log;
     int presses = 0;
-    ASSERT_TRUE(camera.start([&](FrameView, double) { log.frame(); }, [&] { ++presses; }, {}));
+    ASSERT_TRUE(camera.start([&](FrameView, double) { log.frames.add(); }, [&] { ++presses; }, {}));
     hub->pressButton();
     const std::uint64_t seen = hub->framesProduced();
-    ASSERT_TRUE(log.waitFrames(int(seen) + 3));
+    ASSERT_TRUE(log.frames.waitFor(int(seen) + 3));
     camera.stop();
     EXPECT_EQ(presses, 0);
 }
-
-} // namespace
-} // namespace quelmar
-
-namespace quelmar {
-namespace {
 
 TEST(SyntheticCameraStream, OffersItsRatesAndTakesTheNearest)
 {

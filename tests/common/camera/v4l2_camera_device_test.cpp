@@ -4,12 +4,11 @@
 #include "camera/v4l2/v4l2_camera.h"
 
 #include "converter_without_device.h"
+#include "cross_thread_count.h"
 #include "fake_v4l2_device.h"
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <mutex>
 #include <new>
 #include <ostream>
 
@@ -118,34 +117,6 @@ TEST(V4l2CameraFormat, StallTimeoutCoversSlowFramesAndLongExposures)
     EXPECT_EQ(v4l2::stallTimeoutMs({1, 30}, 30000), 9000); // three-second exposure
 }
 
-// Waits for the end-of-stream notice without sleeping.
-class EndNotice {
-public:
-    StreamEndCallback callback()
-    {
-        return [this] {
-            const std::lock_guard lock(mutex_);
-            ++ends_;
-            ended_.notify_all();
-        };
-    }
-    bool wait()
-    {
-        std::unique_lock lock(mutex_);
-        return ended_.wait_for(lock, std::chrono::seconds(10), [this] { return ends_ > 0; });
-    }
-    int count()
-    {
-        const std::lock_guard lock(mutex_);
-        return ends_;
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable ended_;
-    int ends_ = 0;
-};
-
 // Frames small enough for the played buffers.
 void makeSmall(FakeV4l2Device &device)
 {
@@ -160,16 +131,16 @@ TEST(V4l2CameraStream, APulledCameraEndsTheStreamOnceAndSaysSo)
     device.frames = {0, 1};
     device.afterFrames = ENODEV;
     const auto camera = cameraOn(device);
-    EndNotice end;
+    test::CrossThreadCount end;
     int frames = 0;
-    ASSERT_TRUE(camera->start([&](FrameView, double) { ++frames; }, [] {}, end.callback()));
-    ASSERT_TRUE(end.wait());
+    ASSERT_TRUE(camera->start([&](FrameView, double) { ++frames; }, [] {}, [&] { end.add(); }));
+    ASSERT_TRUE(end.waitFor(1));
     camera->stop();
     EXPECT_EQ(frames, 2);
     EXPECT_EQ(camera->fault(), CameraFault::Gone);
     EXPECT_TRUE(camera->hasEnded());
     EXPECT_FALSE(camera->start([](FrameView, double) {}, [] {}));
-    EXPECT_EQ(end.count(), 1);
+    EXPECT_EQ(end.value(), 1);
 }
 
 TEST(V4l2CameraStream, AnExceptionInAFrameCallbackEndsTheStreamNotTheProgram)
@@ -178,10 +149,10 @@ TEST(V4l2CameraStream, AnExceptionInAFrameCallbackEndsTheStreamNotTheProgram)
     makeSmall(device);
     device.frames = {0, 1, 2};
     const auto camera = cameraOn(device);
-    EndNotice end;
-    ASSERT_TRUE(
-        camera->start([](FrameView, double) { throw std::bad_alloc(); }, [] {}, end.callback()));
-    ASSERT_TRUE(end.wait());
+    test::CrossThreadCount end;
+    ASSERT_TRUE(camera->start([](FrameView, double) { throw std::bad_alloc(); }, [] {},
+                              [&] { end.add(); }));
+    ASSERT_TRUE(end.waitFor(1));
     camera->stop();
     EXPECT_EQ(camera->fault(), CameraFault::Failed);
     EXPECT_FALSE(camera->isStreaming());

@@ -4,6 +4,7 @@
 #include "camera/v4l2/v4l2_camera.h"
 
 #include "converter_without_device.h"
+#include "cross_thread_count.h"
 #include "fake_v4l2_device.h"
 
 #include <QTemporaryFile>
@@ -13,7 +14,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <cstring>
 #include <mutex>
 #include <ostream>
@@ -132,39 +132,29 @@ TEST(V4l2CameraOpen, RefusesWhatIsNoCamera)
     EXPECT_EQ(V4l2Camera::open(file.fileName()), nullptr);
 }
 
-// Counts frames from the capture thread; the test thread waits on it without sleeping.
+// Counts frames from the capture thread and checks their sizes and times.
 class FrameLog {
 public:
     void add(FrameView frame, double sampleTime)
     {
         {
             const std::lock_guard lock(mutex_);
-            ++frames_;
             sizes_ok_ = sizes_ok_ && frame.width == expected_.width &&
                         frame.height == expected_.height && !frame.empty();
             times_ok_ = times_ok_ && sampleTime >= lastTime_;
             lastTime_ = sampleTime;
         }
-        arrived_.notify_all();
+        frames_.add();
     }
-    bool waitFor(int count)
-    {
-        std::unique_lock lock(mutex_);
-        return arrived_.wait_for(lock, std::chrono::seconds(10), [&] { return frames_ >= count; });
-    }
+    bool waitFor(int count) { return frames_.waitFor(count); }
     void expect(const CaptureFormat &format) { expected_ = format; }
-    int frames()
-    {
-        const std::lock_guard lock(mutex_);
-        return frames_;
-    }
+    int frames() { return frames_.value(); }
     bool sizesOk() const { return sizes_ok_; }
     bool timesOk() const { return times_ok_; }
 
 private:
-    std::mutex mutex_; // guards everything below (capture thread writes, test thread reads)
-    std::condition_variable arrived_;
-    int frames_ = 0;
+    test::CrossThreadCount frames_;
+    std::mutex mutex_; // guards the checks below (capture thread writes, test thread reads)
     bool sizes_ok_ = true;
     bool times_ok_ = true;
     double lastTime_ = 0.0;
