@@ -113,7 +113,7 @@ StreamCheck checkWorkbookStream(const QByteArray &stream)
     if (reader.damaged())
         return {FileStatus::Unreadable, QStringLiteral("record cut short")};
     if (!sst.empty()) {
-        switch (biff::readSharedStrings(sst).content) {
+        switch (biff::readSharedStrings(sst, false).content) {
         case biff::SstContent::RichText:
             return {FileStatus::Foreign, QStringLiteral("it holds rich text")};
         case biff::SstContent::Damaged:

@@ -6,11 +6,13 @@
 #include "spreadsheet/biff8_writer.h"
 #include "spreadsheet/xls_file.h"
 
+#include <set>
+
 namespace quelmar::spreadsheet {
 
 namespace biff {
 
-SharedStringTable readSharedStrings(const std::vector<Record> &parts)
+SharedStringTable readSharedStrings(const std::vector<Record> &parts, bool keep)
 {
     SharedStringTable table;
     if (parts.empty() || parts.front().size < 8) {
@@ -30,6 +32,8 @@ SharedStringTable readSharedStrings(const std::vector<Record> &parts)
         return table;
     };
     const quint32 unique = u32(parts.front().data + 4);
+    if (unique > kMaxSharedStrings)
+        return fail(SstContent::Damaged);
     for (quint32 i = 0; i < unique; ++i) {
         if (at >= parts[part].size && !next())
             return fail(SstContent::Damaged);
@@ -49,7 +53,8 @@ SharedStringTable readSharedStrings(const std::vector<Record> &parts)
             at += 4;
         }
         QString text;
-        text.reserve(chars);
+        if (keep)
+            text.reserve(chars);
         while (chars > 0) {
             // Characters split across records continue after a flags byte of their own.
             if (at >= parts[part].size) {
@@ -63,7 +68,7 @@ SharedStringTable readSharedStrings(const std::vector<Record> &parts)
             if (take == 0)
                 return fail(SstContent::Damaged);
             const char *c = parts[part].data + at;
-            for (qint64 k = 0; k < take; ++k)
+            for (qint64 k = 0; keep && k < take; ++k)
                 text.append(QChar(wide ? u16(c + 2 * k) : quint8(c[k])));
             at += int(take * (wide ? 2 : 1));
             chars -= take;
@@ -75,7 +80,8 @@ SharedStringTable readSharedStrings(const std::vector<Record> &parts)
             at += int(skip);
             extra -= skip;
         }
-        table.strings.push_back(std::move(text));
+        if (keep)
+            table.strings.push_back(std::move(text));
     }
     return table;
 }
@@ -93,7 +99,7 @@ constexpr quint32 kMaxRows = 65536;
 constexpr quint16 kMaxColumns = 256;
 // Rows and cells (the empty ones before a text included) a workbook may make us hold: far
 // above anything the export writes, far below what a lying file could ask for.
-constexpr quint64 kCellBudget = quint64(kMaxRows) * 32;
+constexpr quint64 kCellBudget = biff::kMaxSharedStrings;
 
 // A string with its character count and flags in front, inside one record.
 std::optional<QString> unicodeString(const char *p, int size, int countBytes)
@@ -165,7 +171,7 @@ std::optional<Globals> readGlobals(const QByteArray &stream, QString *why)
         return std::nullopt;
     }
     if (!sst.empty()) {
-        biff::SharedStringTable table = biff::readSharedStrings(sst);
+        biff::SharedStringTable table = biff::readSharedStrings(sst, true);
         if (table.content != biff::SstContent::Plain) {
             *why = QStringLiteral("its shared strings are damaged or hold rich text");
             return std::nullopt;
@@ -173,6 +179,20 @@ std::optional<Globals> readGlobals(const QByteArray &stream, QString *why)
         g.strings = std::move(table.strings);
     }
     return g;
+}
+
+// Where the substreams after the globals begin, found by the same walk from the start that
+// the content check makes: a sheet entry may point only there, so every record a sheet is
+// read from has been checked, and no record is read twice.
+std::set<qsizetype> substreamStarts(const QByteArray &stream)
+{
+    std::set<qsizetype> starts;
+    RecordReader reader(stream, 0);
+    for (qsizetype at = 0; const std::optional<Record> r = reader.next(); at = reader.position()) {
+        if (r->type == biff::Bof && at > 0)
+            starts.insert(at);
+    }
+    return starts;
 }
 
 // Puts a cell's text in place, growing the sheet as far as the budget allows.
@@ -218,6 +238,8 @@ ReadResult readSheet(const QByteArray &stream, const SheetEntry &entry,
             }
             return {};
         }
+        if (r->type == biff::Bof)
+            return unreadable(QStringLiteral("sheet %1 is cut short").arg(entry.name));
         if (r->type == biff::Dimensions && r->size >= 12) {
             claimedRows = u32(r->data + 4);
             if (claimedRows > kMaxRows || u16(r->data + 10) > kMaxColumns)
@@ -257,9 +279,13 @@ ReadResult readWorkbookCells(const QByteArray &stream)
     const std::optional<Globals> globals = readGlobals(stream, &why);
     if (!globals)
         return unreadable(why);
+    std::set<qsizetype> starts = substreamStarts(stream);
     ReadResult result;
     quint64 budget = kCellBudget;
     for (const SheetEntry &entry : globals->sheets) {
+        if (starts.erase(entry.position) == 0)
+            return unreadable(
+                QStringLiteral("sheet %1 is not where its entry says").arg(entry.name));
         Sheet sheet;
         ReadResult read = readSheet(stream, entry, globals->strings, &budget, &sheet);
         if (read.status != FileStatus::Ok)

@@ -48,6 +48,8 @@ public:
         return r;
     }
     bool damaged() const { return damaged_; }
+    // Where the next record starts.
+    qsizetype position() const { return pos_; }
 
 private:
     const QByteArray &stream_;
@@ -59,12 +61,16 @@ enum class SstContent { Plain, RichText, Damaged };
 
 struct SharedStringTable {
     SstContent content = SstContent::Plain;
-    std::vector<QString> strings;
+    std::vector<QString> strings; // empty when only checked
 };
 
-// The shared strings of an SST record and its CONTINUE records. Rich text stops the reading
-// (a rewrite as plain cells would drop its runs), and so does a table that does not hold the
-// strings it counts.
-SharedStringTable readSharedStrings(const std::vector<Record> &parts);
+// More shared strings than a workbook may ever refer to within the reader's budget.
+constexpr quint32 kMaxSharedStrings = 65536 * 32;
+
+// The shared strings of an SST record and its CONTINUE records, or with `keep` false only
+// their check. Rich text stops the reading (a rewrite as plain cells would drop its runs), and
+// so does a table that does not hold the strings it counts or counts more than
+// kMaxSharedStrings.
+SharedStringTable readSharedStrings(const std::vector<Record> &parts, bool keep);
 
 } // namespace quelmar::spreadsheet::biff

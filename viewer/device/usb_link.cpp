@@ -151,14 +151,19 @@ bool UsbLink::startStream()
         }
         const QImage picture = maker->make(frame, adjustments);
         picturesInFlight_.fetch_add(1);
-        QMetaObject::invokeMethod(
-            this,
-            [this, picture, generation] {
-                picturesInFlight_.fetch_sub(1);
-                if (generation == generation_.load())
-                    Q_EMIT pictureArrived(picture);
-            },
-            Qt::QueuedConnection);
+        try {
+            QMetaObject::invokeMethod(
+                this,
+                [this, picture, generation] {
+                    picturesInFlight_.fetch_sub(1);
+                    if (generation == generation_.load())
+                        Q_EMIT pictureArrived(picture);
+                },
+                Qt::QueuedConnection);
+        } catch (...) {
+            picturesInFlight_.fetch_sub(1); // nothing posted: its place stays free
+            throw;
+        }
     };
     const auto onEnd = [this, generation] {
         QMetaObject::invokeMethod(

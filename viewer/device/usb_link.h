@@ -32,12 +32,12 @@ public:
         FrameIntervalRange range;
     };
 
-    // Borrows `cameras`, which must outlive the link.
     // Pictures converted and waiting for the main thread beyond this many are not made: a
     // stalled window then costs neither memory nor the capture thread's time, and the live
     // picture resumes with fresh frames.
     static constexpr int kMaxPicturesInFlight = 3;
 
+    // Borrows `cameras`, which must outlive the link.
     explicit UsbLink(CameraBackend *cameras, QObject *parent = nullptr);
     ~UsbLink() override;
     Q_DISABLE_COPY_MOVE(UsbLink)

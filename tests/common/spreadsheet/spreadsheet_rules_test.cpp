@@ -267,7 +267,8 @@ TEST(XlsCells, RowsWithoutTextKeepTheirPlace)
 }
 
 // Damaged workbooks, each a sound one of our own records with one count or position made to
-// lie: refused with no sheets, whatever the lie asks the reader to touch or reserve.
+// lie: refused with no sheets and the reason, whatever the lie asks the reader to touch,
+// reserve or read twice.
 TEST(DamagedXls, RecordsThatDoNotFitAreRefused)
 {
     const QByteArray sound = patchedStream("none");
@@ -284,36 +285,77 @@ TEST(DamagedXls, RecordsThatDoNotFitAreRefused)
     };
     const qsizetype sst = recordPosition(sound, biff::Sst);
     const qsizetype entry = recordPosition(sound, biff::BoundSheet);
+    const qsizetype secondEntry = recordPosition(sound, biff::BoundSheet, 1);
     const qsizetype cell = recordPosition(sound, biff::LabelSst);
     const qsizetype dimensions = recordPosition(sound, biff::Dimensions);
-    ASSERT_GE(std::min({sst, entry, cell, dimensions}), 0);
-    const quint32 sheetAt = qFromLittleEndian<quint32>(sound.constData() + entry + 4);
-    const QByteArray cases[] = {
+    ASSERT_GE(std::min({sst, entry, secondEntry, cell, dimensions}), 0);
+    const auto sheetAt = [&](qsizetype e) {
+        return qFromLittleEndian<quint32>(sound.constData() + e + 4);
+    };
+    const QString notWhere = QStringLiteral("is not where its entry says");
+    const struct {
+        QByteArray stream;
+        QString why;
+    } cases[] = {
         // The shared-string table counts strings it does not hold.
-        damaged([&](QByteArray &s) { set32(s, sst + 8, 1000); }),
-        // A sheet entry points into the middle of a record, and past the stream's end.
-        damaged([&](QByteArray &s) { set32(s, entry + 4, sheetAt + 2); }),
-        damaged([&](QByteArray &s) { set32(s, entry + 4, 0xFFFFFFF0u); }),
+        {damaged([&](QByteArray &s) { set32(s, sst + 8, 1000); }),
+         QStringLiteral("shared strings are damaged")},
+        // A sheet entry points into the middle of a record, past the stream's end, at the
+        // sheet another entry reads, or at a copy of a sheet behind the padding after the last
+        // record, where the content check does not look.
+        {damaged([&](QByteArray &s) { set32(s, entry + 4, sheetAt(entry) + 2); }), notWhere},
+        {damaged([&](QByteArray &s) { set32(s, entry + 4, 0xFFFFFFF0u); }), notWhere},
+        {damaged([&](QByteArray &s) { set32(s, secondEntry + 4, sheetAt(entry)); }), notWhere},
+        {damaged([&](QByteArray &s) {
+             const QByteArray copy = s.mid(sheetAt(secondEntry));
+             set32(s, secondEntry + 4, quint32(s.size() + 4));
+             s.append(QByteArray(4, '\0')).append(copy);
+         }),
+         notWhere},
         // A text cell names a string past the table, or lies beyond the last column.
-        damaged([&](QByteArray &s) { set32(s, cell + 4 + 6, 1u << 30); }),
-        damaged([&](QByteArray &s) { set16(s, cell + 4 + 2, 256); }),
-        // A text cell record longer than a text cell.
-        damaged([&](QByteArray &s) {
-            set16(s, cell + 2, 12);
-            s.insert(cell + 14, QByteArray(2, '\0'));
-        }),
+        {damaged([&](QByteArray &s) { set32(s, cell + 4 + 6, 1u << 30); }),
+         QStringLiteral("names a missing shared string")},
+        {damaged([&](QByteArray &s) { set16(s, cell + 4 + 2, 256); }),
+         QStringLiteral("beyond the last column")},
+        // A text cell record longer than a text cell (the second sheet's entry follows it).
+        {damaged([&](QByteArray &s) {
+             set16(s, cell + 2, 12);
+             s.insert(cell + 14, QByteArray(2, '\0'));
+             set32(s, secondEntry + 4, sheetAt(secondEntry) + 2);
+         }),
+         QStringLiteral("a text cell record is damaged")},
         // A sheet claims more rows than the format holds.
-        damaged([&](QByteArray &s) { set32(s, dimensions + 4 + 4, 70000); }),
+        {damaged([&](QByteArray &s) { set32(s, dimensions + 4 + 4, 70000); }),
+         QStringLiteral("claims more cells than the format holds")},
         // The stream ends inside the last sheet.
-        sound.left(sound.lastIndexOf(QByteArray("\x0A\x00\x00\x00", 4))),
+        {sound.left(sound.lastIndexOf(QByteArray("\x0A\x00\x00\x00", 4))),
+         QStringLiteral("is cut short")},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
-        const ReadResult read = readWorkbookCells(cases[i]);
+        const ReadResult read = readWorkbookCells(cases[i].stream);
         EXPECT_EQ(read.status, FileStatus::Unreadable) << "case " << i;
+        EXPECT_TRUE(read.detail.contains(cases[i].why))
+            << "case " << i << ": " << read.detail.toStdString();
         EXPECT_TRUE(read.sheets.empty()) << "case " << i;
     }
-    EXPECT_EQ(checkWorkbookStream(cases[0]).detail,
+    EXPECT_EQ(checkWorkbookStream(cases[0].stream).detail,
               QStringLiteral("its shared strings are damaged"));
+}
+
+// Sheets of nothing but their last row claimed: each costs 65,536 rows of memory, and a
+// workbook of many is refused before it holds more than the reader's budget.
+TEST(DamagedXls, AWorkbookOfTooManyRowsIsRefused)
+{
+    std::vector<QStringList> rows(65536);
+    rows.back() = QStringList{QStringLiteral("x")};
+    std::vector<Sheet> sheets;
+    for (int i = 0; i < 33; ++i)
+        sheets.push_back({QStringLiteral("S%1").arg(i), rows});
+    const ReadResult read = readWorkbookCells(buildWorkbookStream(sheets));
+    EXPECT_EQ(read.status, FileStatus::Unreadable);
+    EXPECT_TRUE(read.detail.contains(QStringLiteral("too large"))) << read.detail.toStdString();
+    sheets.resize(31);
+    EXPECT_EQ(readWorkbookCells(buildWorkbookStream(sheets)).status, FileStatus::Ok);
 }
 
 } // namespace
