@@ -10,6 +10,17 @@
 
 namespace quelmar::spreadsheet {
 
+namespace {
+
+// BIFF8 characters: one byte each ("compressed", the low byte of UTF-16) or UTF-16LE.
+void appendChars(QString &text, const char *bytes, qint64 count, bool wide)
+{
+    for (qint64 k = 0; k < count; ++k)
+        text.append(QChar(wide ? biff::u16(bytes + 2 * k) : quint8(bytes[k])));
+}
+
+} // namespace
+
 namespace biff {
 
 SharedStringTable readSharedStrings(const std::vector<Record> &parts, bool keep)
@@ -67,9 +78,8 @@ SharedStringTable readSharedStrings(const std::vector<Record> &parts, bool keep)
             const qint64 take = std::min<qint64>(chars, (parts[part].size - at) / (wide ? 2 : 1));
             if (take == 0)
                 return fail(SstContent::Damaged);
-            const char *c = parts[part].data + at;
-            for (qint64 k = 0; keep && k < take; ++k)
-                text.append(QChar(wide ? u16(c + 2 * k) : quint8(c[k])));
+            if (keep)
+                appendChars(text, parts[part].data + at, take, wide);
             at += int(take * (wide ? 2 : 1));
             chars -= take;
         }
@@ -115,8 +125,7 @@ std::optional<QString> unicodeString(const char *p, int size, int countBytes)
         return std::nullopt;
     QString s;
     s.reserve(chars);
-    for (int k = 0; k < chars; ++k)
-        s.append(QChar(wide ? u16(c + 2 * k) : quint8(c[k])));
+    appendChars(s, c, chars, wide);
     return s;
 }
 
@@ -128,6 +137,10 @@ struct SheetEntry {
 struct Globals {
     std::vector<SheetEntry> sheets;
     std::vector<QString> strings;
+    // Where the substreams after the globals begin, found by the same walk from the start
+    // that the content check makes: a sheet entry may point only there, so every record a
+    // sheet is read from has been checked, and no record is read twice.
+    std::set<qsizetype> sheetStarts;
 };
 
 ReadResult unreadable(const QString &why)
@@ -170,6 +183,11 @@ std::optional<Globals> readGlobals(const QByteArray &stream, QString *why)
         *why = QStringLiteral("the workbook globals are cut short");
         return std::nullopt;
     }
+    for (qsizetype at = reader.position(); const std::optional<Record> r = reader.next();
+         at = reader.position()) {
+        if (r->type == biff::Bof)
+            g.sheetStarts.insert(at);
+    }
     if (!sst.empty()) {
         biff::SharedStringTable table = biff::readSharedStrings(sst, true);
         if (table.content != biff::SstContent::Plain) {
@@ -179,20 +197,6 @@ std::optional<Globals> readGlobals(const QByteArray &stream, QString *why)
         g.strings = std::move(table.strings);
     }
     return g;
-}
-
-// Where the substreams after the globals begin, found by the same walk from the start that
-// the content check makes: a sheet entry may point only there, so every record a sheet is
-// read from has been checked, and no record is read twice.
-std::set<qsizetype> substreamStarts(const QByteArray &stream)
-{
-    std::set<qsizetype> starts;
-    RecordReader reader(stream, 0);
-    for (qsizetype at = 0; const std::optional<Record> r = reader.next(); at = reader.position()) {
-        if (r->type == biff::Bof && at > 0)
-            starts.insert(at);
-    }
-    return starts;
 }
 
 // Puts a cell's text in place, growing the sheet as far as the budget allows.
@@ -213,62 +217,66 @@ bool place(Sheet &sheet, quint32 row, quint16 column, QString text, quint64 *bud
     return true;
 }
 
-ReadResult readSheet(const QByteArray &stream, const SheetEntry &entry,
-                     const std::vector<QString> &strings, quint64 *budget, Sheet *sheet)
+std::optional<Sheet> readSheet(const QByteArray &stream, const SheetEntry &entry,
+                               const std::vector<QString> &strings, quint64 *budget, QString *why)
 {
+    const auto refuse = [why](const QString &reason) -> std::optional<Sheet> {
+        *why = reason;
+        return std::nullopt;
+    };
     RecordReader reader(stream, entry.position);
     const std::optional<Record> bof = reader.next();
     if (!bof || bof->type != biff::Bof || bof->size < 4 || u16(bof->data + 2) != 0x0010)
-        return unreadable(QStringLiteral("sheet %1 is not where its entry says").arg(entry.name));
-    sheet->name = entry.name;
+        return refuse(QStringLiteral("sheet %1 is not where its entry says").arg(entry.name));
+    Sheet sheet{entry.name, {}};
     quint32 claimedRows = 0;
     while (const std::optional<Record> r = reader.next()) {
         if (r->type == biff::Eof) {
             // Rows the sheet counts past its last text stay, as empty rows.
-            if (claimedRows > sheet->rows.size()) {
-                const quint64 more = claimedRows - sheet->rows.size();
+            if (claimedRows > sheet.rows.size()) {
+                const quint64 more = claimedRows - sheet.rows.size();
                 if (more > *budget)
-                    return unreadable(QStringLiteral("sheet %1 is too large").arg(entry.name));
+                    return refuse(QStringLiteral("sheet %1 is too large").arg(entry.name));
                 *budget -= more;
-                sheet->rows.resize(claimedRows);
+                sheet.rows.resize(claimedRows);
             }
-            for (QStringList &row : sheet->rows) {
+            for (QStringList &row : sheet.rows) {
                 while (!row.isEmpty() && row.constLast().isEmpty())
                     row.removeLast();
             }
-            return {};
+            return sheet;
         }
         if (r->type == biff::Bof)
-            return unreadable(QStringLiteral("sheet %1 is cut short").arg(entry.name));
+            return refuse(QStringLiteral("sheet %1 is cut short").arg(entry.name));
         if (r->type == biff::Dimensions && r->size >= 12) {
             claimedRows = u32(r->data + 4);
             if (claimedRows > kMaxRows || u16(r->data + 10) > kMaxColumns)
-                return unreadable(QStringLiteral("sheet %1 claims more cells than the format holds")
-                                      .arg(entry.name));
+                return refuse(QStringLiteral("sheet %1 claims more cells than the format holds")
+                                  .arg(entry.name));
             continue;
         }
         std::optional<QString> text;
         if (r->type == biff::LabelSst && r->size == 10) {
             const quint32 index = u32(r->data + 6);
             if (index >= strings.size())
-                return unreadable(QStringLiteral("a text cell names a missing shared string"));
+                return refuse(QStringLiteral("a text cell names a missing shared string"));
             text = strings[index];
         } else if (r->type == biff::Label && r->size >= 6) {
             text = unicodeString(r->data + 6, r->size - 6, 2);
             if (!text)
-                return unreadable(QStringLiteral("a text cell record is damaged"));
+                return refuse(QStringLiteral("a text cell record is damaged"));
         } else if (r->type == biff::LabelSst) {
-            return unreadable(QStringLiteral("a text cell record is damaged"));
+            return refuse(QStringLiteral("a text cell record is damaged"));
         } else {
             continue; // rows, blanks, views and the rest hold no text
         }
         const quint16 column = u16(r->data + 2);
         if (column >= kMaxColumns)
-            return unreadable(QStringLiteral("a text cell lies beyond the last column"));
-        if (!place(*sheet, u16(r->data), column, std::move(*text), budget))
-            return unreadable(QStringLiteral("sheet %1 is too large").arg(entry.name));
+            return refuse(QStringLiteral("a text cell lies beyond the last column"));
+        if (!place(sheet, u16(r->data), column, std::move(*text), budget))
+            return refuse(QStringLiteral("sheet %1 is too large").arg(entry.name));
     }
-    return unreadable(QStringLiteral("sheet %1 is cut short").arg(entry.name));
+    return refuse(QStringLiteral("sheet %1 is cut short").arg(entry.name));
 }
 
 } // namespace
@@ -276,21 +284,19 @@ ReadResult readSheet(const QByteArray &stream, const SheetEntry &entry,
 ReadResult readWorkbookCells(const QByteArray &stream)
 {
     QString why;
-    const std::optional<Globals> globals = readGlobals(stream, &why);
+    std::optional<Globals> globals = readGlobals(stream, &why);
     if (!globals)
         return unreadable(why);
-    std::set<qsizetype> starts = substreamStarts(stream);
     ReadResult result;
     quint64 budget = kCellBudget;
     for (const SheetEntry &entry : globals->sheets) {
-        if (starts.erase(entry.position) == 0)
+        if (globals->sheetStarts.erase(entry.position) == 0)
             return unreadable(
                 QStringLiteral("sheet %1 is not where its entry says").arg(entry.name));
-        Sheet sheet;
-        ReadResult read = readSheet(stream, entry, globals->strings, &budget, &sheet);
-        if (read.status != FileStatus::Ok)
-            return read;
-        result.sheets.push_back(std::move(sheet));
+        std::optional<Sheet> sheet = readSheet(stream, entry, globals->strings, &budget, &why);
+        if (!sheet)
+            return unreadable(why);
+        result.sheets.push_back(std::move(*sheet));
     }
     return result;
 }

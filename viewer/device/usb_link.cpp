@@ -150,20 +150,17 @@ bool UsbLink::startStream()
             adjustments = adjustments_;
         }
         const QImage picture = maker->make(frame, adjustments);
+        QMetaObject::invokeMethod(
+            this,
+            [this, picture, generation] {
+                picturesInFlight_.fetch_sub(1);
+                if (generation == generation_.load())
+                    Q_EMIT pictureArrived(picture);
+            },
+            Qt::QueuedConnection);
+        // Counted once posted, so a post that fails takes no place; the main thread may take
+        // the picture first and the count dip below zero for that moment.
         picturesInFlight_.fetch_add(1);
-        try {
-            QMetaObject::invokeMethod(
-                this,
-                [this, picture, generation] {
-                    picturesInFlight_.fetch_sub(1);
-                    if (generation == generation_.load())
-                        Q_EMIT pictureArrived(picture);
-                },
-                Qt::QueuedConnection);
-        } catch (...) {
-            picturesInFlight_.fetch_sub(1); // nothing posted: its place stays free
-            throw;
-        }
     };
     const auto onEnd = [this, generation] {
         QMetaObject::invokeMethod(
